@@ -1,0 +1,72 @@
+#include <cctype>
+
+#include "position/FenPosition.h"
+
+namespace piecefen {
+
+bool FenPosition::isPieceLetter(char c) {
+    return c != '\0' && PIECE_LETTERS.find(c) != std::string_view::npos;
+}
+
+bool FenPosition::isColourSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+int32_t FenPosition::squareIndex(const std::string& text, std::size_t at) {
+    // The end of the text counts as a character that fits neither test.
+    if (at >= text.size() || text[at] < 'a' || text[at] > 'h') {
+        return -1;
+    }
+    if (at + 1 >= text.size() || text[at + 1] < '1' || text[at + 1] > '8') {
+        return -1;
+    }
+    return (text[at] - 'a') + (7 - (text[at + 1] - '1')) * 8;
+}
+
+// Places each piece on its squares; the letter stays in force for squares that follow
+// on their own, and the first slash turns every later piece black.
+void FenPosition::readPieceList(const std::string& text) {
+    const std::size_t n = text.size();
+    reset();
+    std::size_t i = 0;
+    bool black = false;
+    char letterInForce = '\0';
+    for (;;) {
+        // 1. Scan to the next placement: a piece letter or a lone square.
+        bool ownLetter = false;
+        while (i < n) {
+            const char c = text[i];
+            if (isPieceLetter(c)) {
+                ownLetter = true;
+                break;
+            }
+            if (c >= 'a' && c <= 'h') {
+                break;
+            }
+            if (isColourSeparator(c)) {
+                black = true;
+            }
+            ++i;
+        }
+        // 2. The square after the letter, or the lone square itself, must be there.
+        if (ownLetter) {
+            letterInForce = text[i];
+        }
+        const std::size_t squareAt = ownLetter ? i + 1 : i;
+        const int32_t index = squareIndex(text, squareAt);
+        if (index < 0) {
+            return;
+        }
+        // 3. A square before any letter has no piece to take, so it is passed over.
+        if (letterInForce != '\0') {
+            const auto letter = static_cast<unsigned char>(letterInForce);
+            board[index] = static_cast<char>(black ? std::tolower(letter) : std::toupper(letter));
+        }
+        i = squareAt + 2;
+        if (i >= n) {
+            return;
+        }
+    }
+}
+
+}  // namespace piecefen

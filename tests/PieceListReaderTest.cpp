@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "position/FenPosition.h"
+
+using piecefen::FenPosition;
+
+namespace {
+
+std::string fenOfPieceList(const std::string& text) {
+    FenPosition position;
+    position.readPieceList(text);
+    return position.toFen();
+}
+
+struct PieceListCase {
+    const char* text;
+    const char* fen;
+};
+
+const PieceListCase PIECE_LIST_CASES[] = {
+    {"", "8/8/8/8/8/8/8/8 w - - 0 1"},
+    {"Ke1", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1 Pe2 / Ke8", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"},
+    {"Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7", "6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1"},
+    {"Ke1/Ke8", "4k3/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1\\Ke8", "4k3/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1,Kd1", "8/8/8/8/8/8/8/3KK3 w - - 0 1"},
+    {"Pa2 b2 c2", "8/8/8/8/8/8/PPP5/8 w - - 0 1"},
+    // The letter in force crosses the colour switch; a second slash changes nothing.
+    {"Pa2 / a7", "8/p7/8/8/8/8/P7/8 w - - 0 1"},
+    {"Ke1 / Ke8 / Kd1", "4k3/8/8/8/8/8/8/3kK3 w - - 0 1"},
+    {"Ke1 d1 / d8", "3k4/8/8/8/8/8/8/3KK3 w - - 0 1"},
+    {"Ke1 Qe1", "8/8/8/8/8/8/8/4Q3 w - - 0 1"},
+    // Reading stops at the first square that is not one, and keeps what came before.
+    {"Ke9 Qd1", "8/8/8/8/8/8/8/8 w - - 0 1"},
+    {"Qd1 Ke9", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"KE1", "8/8/8/8/8/8/8/8 w - - 0 1"},
+    {"K e1", "8/8/8/8/8/8/8/8 w - - 0 1"},
+    {"Qd1 and Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Ke1 black Ke8", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1 Q", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1 Qa", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1 a", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Ke1 Qh", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"Pa1b2c3d4e5f6g7h8", "7P/6P1/5P2/4P3/3P4/2P5/1P6/P7 w - - 0 1"},
+    {"Bb1 Na8 Rh8 Qh1", "N6R/8/8/8/8/8/8/1B5Q w - - 0 1"},
+    // A square before any piece letter is passed over and the reading goes on.
+    {"e2 Ke1", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    {"ke1 Kd1", "8/8/8/8/8/8/8/3K4 w - - 0 1"},
+    {"/u", "8/8/8/8/8/8/8/8 w - - 0 1"},
+    // Digits, other letters and bytes above 127 are skipped.
+    {"1 Z \xff\x80 Ke1 \xe9 Qd1", "8/8/8/8/8/8/8/3QK3 w - - 0 1"},
+};
+
+TEST(PieceListReader, GivesTheExactFen) {
+    for (const auto& testCase : PIECE_LIST_CASES) {
+        EXPECT_EQ(fenOfPieceList(testCase.text), testCase.fen) << "text: " << testCase.text;
+    }
+}
+
+TEST(PieceListReader, EmbeddedNulIsSkippedLikeAnyOtherByte) {
+    EXPECT_EQ(fenOfPieceList(std::string("Ke1 \0 Qd1", 9)), "8/8/8/8/8/8/8/3QK3 w - - 0 1");
+}
+
+TEST(PieceListReader, StartsFromTheInitialPosition) {
+    FenPosition position;
+    position.board[0] = 'r';
+    position.sideToMove = 1;
+    position.castling[1][1] = true;
+    position.enPassant = "e3";
+    position.halfmoveClock = 7;
+    position.moveNumber = 9;
+    position.readPieceList("Ke1");
+    EXPECT_EQ(position.toFen(), "8/8/8/8/8/8/8/4K3 w - - 0 1");
+}
+
+TEST(PieceListReader, SquareIndexMapsCornersAndRejectsNonSquares) {
+    const std::string text = "a8h8a1h1e1i1a9a";
+    EXPECT_EQ(FenPosition::squareIndex(text, 0), 0);
+    EXPECT_EQ(FenPosition::squareIndex(text, 2), 7);
+    EXPECT_EQ(FenPosition::squareIndex(text, 4), 56);
+    EXPECT_EQ(FenPosition::squareIndex(text, 6), 63);
+    EXPECT_EQ(FenPosition::squareIndex(text, 8), 60);
+    EXPECT_EQ(FenPosition::squareIndex(text, 10), -1);  // file past h
+    EXPECT_EQ(FenPosition::squareIndex(text, 12), -1);  // rank past 8
+    EXPECT_EQ(FenPosition::squareIndex(text, 14), -1);  // text ends after the file
+    EXPECT_EQ(FenPosition::squareIndex(text, 15), -1);  // at the end itself
+}
+
+}  // namespace
