@@ -34,8 +34,15 @@ struct FenPosition {
     // stopping quietly where a square was expected and none stands.
     void readPieceList(const std::string& text);
 
+    // Fills the record from a FEN line, leniently; fields the text does not reach keep
+    // their initial values.
+    void fromFen(const std::string& text);
+
     // Returns the position as one FEN line, without a line end.
     [[nodiscard]] std::string toFen() const;
+
+    // Writes the board and the other five fields to standard output for a person to read.
+    void dump() const;
 
     // Board index of the square spelled at text[at] and text[at + 1], or -1 if there is none.
     [[nodiscard]] static int32_t squareIndex(const std::string& text, std::size_t at);
