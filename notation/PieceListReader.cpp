@@ -1,11 +1,24 @@
-#include <cctype>
+#include <array>
 
 #include "position/FenPosition.h"
 
 namespace piecefen {
 
+namespace {
+
+// One lookup per byte of the text, made from the letters at compile time.
+constexpr auto PIECE_LETTER_TABLE = [] {
+    std::array<bool, 256> table{};
+    for (const char c : FenPosition::PIECE_LETTERS) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
+}  // namespace
+
 bool FenPosition::isPieceLetter(char c) {
-    return c != '\0' && PIECE_LETTERS.find(c) != std::string_view::npos;
+    return PIECE_LETTER_TABLE[static_cast<unsigned char>(c)];
 }
 
 bool FenPosition::isColourSeparator(char c) {
@@ -59,8 +72,8 @@ void FenPosition::readPieceList(const std::string& text) {
         }
         // 3. A square before any letter has no piece to take, so it is passed over.
         if (letterInForce != '\0') {
-            const auto letter = static_cast<unsigned char>(letterInForce);
-            board[index] = static_cast<char>(black ? std::tolower(letter) : std::toupper(letter));
+            // The letter in force is always an uppercase ASCII piece letter.
+            board[index] = black ? static_cast<char>(letterInForce - 'A' + 'a') : letterInForce;
         }
         i = squareAt + 2;
         if (i >= n) {
