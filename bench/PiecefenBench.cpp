@@ -1,0 +1,90 @@
+#include <benchmark/benchmark.h>
+
+#include <iostream>
+#include <streambuf>
+#include <string>
+
+#include "position/FenPosition.h"
+
+using piecefen::FenPosition;
+
+int piecefenMain(int argc, char* argv[]);
+
+namespace {
+
+const std::string EXAMPLE = "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7";
+const std::string OPENING = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const std::string MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/2ppP3/3P4/2PB1N2/PP1N1PPP/R1BQK2R w KQ d6 14 27";
+
+// The example repeated to exactly `size` bytes: every placement in it is read.
+std::string pieceListOfSize(std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += EXAMPLE + ' ';
+    text.resize(size);
+    return text;
+}
+
+void readPieceList(benchmark::State& state) {
+    const std::string text = state.range(0) == 0 ? EXAMPLE : pieceListOfSize(static_cast<std::size_t>(state.range(0)));
+    FenPosition position;
+    for (auto _ : state) {
+        position.readPieceList(text);
+        benchmark::DoNotOptimize(position);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+// 0 stands for the example text itself.
+BENCHMARK(readPieceList)->Arg(0)->Arg(1000)->Arg(1000000);
+
+void readPieceListAndToFen(benchmark::State& state) {
+    FenPosition position;
+    for (auto _ : state) {
+        position.readPieceList(EXAMPLE);
+        benchmark::DoNotOptimize(position.toFen());
+    }
+}
+BENCHMARK(readPieceListAndToFen);
+
+void toFenOfOpening(benchmark::State& state) {
+    FenPosition position;
+    position.fromFen(OPENING);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(position.toFen());
+    }
+}
+BENCHMARK(toFenOfOpening);
+
+void fromFen(benchmark::State& state, const std::string& line) {
+    FenPosition position;
+    for (auto _ : state) {
+        position.fromFen(line);
+        benchmark::DoNotOptimize(position);
+    }
+}
+BENCHMARK_CAPTURE(fromFen, opening, OPENING);
+BENCHMARK_CAPTURE(fromFen, middlegame, MIDDLEGAME);
+
+// A stream buffer that takes every byte and keeps none, so the driver's output costs
+// what formatting it costs and nothing more.
+class DiscardingBuffer : public std::streambuf {
+protected:
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+};
+
+void driverOfExample(benchmark::State& state) {
+    std::string words[] = {"piecefen", "Kg1", "Rf1", "Pf2g2h2", "/", "Kg8", "Pf7g7h7"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(),
+                    words[4].data(), words[5].data(), words[6].data(), nullptr};
+    DiscardingBuffer discard;
+    std::streambuf* const saved = std::cout.rdbuf(&discard);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(piecefenMain(7, argv));
+    }
+    std::cout.rdbuf(saved);
+}
+BENCHMARK(driverOfExample);
+
+}  // namespace
+
+BENCHMARK_MAIN();
