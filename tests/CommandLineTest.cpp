@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <poll.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +22,11 @@ struct Run {
     std::string err;
     int status = -1;
 };
+
+std::string contentsOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 // Runs the built tool with exactly these words, optionally under the command in
 // PIECEFEN_TEST_WRAPPER (the memory checker in CI), and collects both streams.
@@ -34,41 +42,24 @@ Run runPiecefen(const std::vector<std::string>& words) {
     for (auto& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
 
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
+    // Named for this process, so test programs running side by side do not share files.
+    const std::string stem = testing::TempDir() + "piecefen-test." + std::to_string(getpid());
+    const std::string outPath = stem + ".out";
+    const std::string errPath = stem + ".err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    for (const int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-        posix_spawn_file_actions_addclose(&actions, fd);
-    }
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(outPipe[1]);
-    close(errPipe[1]);
-
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     Run run;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    for (int open = 2; spawned == 0 && open > 0;) {
-        if (poll(fds, 2, -1) < 0) break;
-        for (int k = 0; k < 2; ++k) {
-            if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-            char buffer[65536];
-            const ssize_t got = read(fds[k].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                sinks[k]->append(buffer, static_cast<std::size_t>(got));
-            } else {
-                close(fds[k].fd);
-                fds[k].fd = -1;
-                --open;
-            }
-        }
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        waitpid(pid, &run.status, 0);
+        run.out = contentsOf(outPath);
+        run.err = contentsOf(errPath);
     }
-    if (spawned == 0) waitpid(pid, &run.status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return run;
 }
 
