@@ -4,7 +4,7 @@
 
 namespace piecefen {
 
-FenPosition::FenPosition() : board{}, sideToMove{0}, castling{}, halfmoveClock{0}, moveNumber{1} {
+FenPosition::FenPosition() {
     reset();
 }
 
