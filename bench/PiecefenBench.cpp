@@ -54,6 +54,15 @@ void toFenOfOpening(benchmark::State& state) {
 }
 BENCHMARK(toFenOfOpening);
 
+void toPieceListOfOpening(benchmark::State& state) {
+    FenPosition position;
+    position.fromFen(OPENING);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(position.toPieceList());
+    }
+}
+BENCHMARK(toPieceListOfOpening);
+
 void fromFen(benchmark::State& state, const std::string& line) {
     FenPosition position;
     for (auto _ : state) {

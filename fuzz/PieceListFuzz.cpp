@@ -36,7 +36,8 @@ bool isWellFormedPlacement(const std::string& placement) {
 
 }  // namespace
 
-// Any bytes as a piece list must give a well-formed FEN line that reads back the same.
+// Any bytes as a piece list must give a well-formed FEN line that reads back the same,
+// and a board that survives being written as a piece list and read again.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     FenPosition position;
@@ -52,5 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FenPosition readBack;
     readBack.fromFen(fen);
     if (!(readBack == position)) std::abort();
+    FenPosition again;
+    again.readPieceList(position.toPieceList());
+    if (!(again == position)) std::abort();
     return 0;
 }

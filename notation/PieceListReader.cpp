@@ -1,24 +1,11 @@
-#include <array>
-
+#include "notation/PieceLetters.h"
 #include "position/FenPosition.h"
 
 namespace piecefen {
 
-namespace {
-
-// One lookup per byte of the text, made from the letters at compile time.
-constexpr auto PIECE_LETTER_TABLE = [] {
-    std::array<bool, 256> table{};
-    for (const char c : FenPosition::PIECE_LETTERS) {
-        table[static_cast<unsigned char>(c)] = true;
-    }
-    return table;
-}();
-
-}  // namespace
-
+// Only white's spelling names a piece here: the lowercase letters are files or skipped.
 bool FenPosition::isPieceLetter(char c) {
-    return PIECE_LETTER_TABLE[static_cast<unsigned char>(c)];
+    return static_cast<unsigned>(pieceSlot(c)) < PIECE_LETTERS.size();
 }
 
 bool FenPosition::isColourSeparator(char c) {

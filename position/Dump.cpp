@@ -1,25 +1,55 @@
+#include <charconv>
 #include <iostream>
 
 #include "position/FenPosition.h"
 
 namespace piecefen {
 
+namespace {
+
+// Decimal with a leading "-" for a negative value, whatever the stream's flags or locale.
+void appendDecimal(std::string& text, int32_t value) {
+    char digits[16];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    text.append(digits, written.ptr);
+}
+
+}  // namespace
+
 // Writes the board, rank 8 at the top, and the other five fields as they are stored.
-void FenPosition::dump() const {
-    std::ostream& out = std::cout;
+void FenPosition::dump(std::ostream& out) const {
+    // Built whole and written once, so the caller's stream state cannot change a byte.
+    std::string report;
+    // The longest report but for the en-passant text: both counters eleven characters.
+    report.reserve(280 + enPassant.size());
     for (int index = 0; index < 64; ++index) {
         if (index % 8 == 0) {
-            out << '\n';
+            report += '\n';
         }
-        out << board[index] << ' ';
+        report += board[index];
+        report += ' ';
     }
-    out << '\n';
-    out << "White's castling rights:  " << (castling[0][0] ? 'K' : '-') << (castling[0][1] ? 'Q' : '-') << '\n';
-    out << "Black's castling rights:  " << (castling[1][0] ? 'k' : '-') << (castling[1][1] ? 'q' : '-') << '\n';
-    out << "On Move:     " << (sideToMove == 0 ? "White" : "Black") << '\n';
-    out << "EP:          " << enPassant << '\n';
-    out << "HalfMove:    " << halfmoveClock << '\n';
-    out << "MoveNumber:  " << moveNumber << '\n';
+    report += '\n';
+    report += "White's castling rights:  ";
+    report += castling[0][0] ? 'K' : '-';
+    report += castling[0][1] ? 'Q' : '-';
+    report += "\nBlack's castling rights:  ";
+    report += castling[1][0] ? 'k' : '-';
+    report += castling[1][1] ? 'q' : '-';
+    report += "\nOn Move:     ";
+    report += sideToMove == 0 ? "White" : "Black";
+    report += "\nEP:          ";
+    report += enPassant;
+    report += "\nHalfMove:    ";
+    appendDecimal(report, halfmoveClock);
+    report += "\nMoveNumber:  ";
+    appendDecimal(report, moveNumber);
+    report += '\n';
+    out.write(report.data(), static_cast<std::streamsize>(report.size()));
+}
+
+void FenPosition::dump() const {
+    dump(std::cout);
 }
 
 }  // namespace piecefen

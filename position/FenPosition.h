@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,17 @@ struct FenPosition {
     // Returns the position as one FEN line, without a line end.
     [[nodiscard]] std::string toFen() const;
 
-    // Writes the board and the other five fields to standard output for a person to read.
+    // Returns the board as a piece list that readPieceList reads back to the same board:
+    // White's pieces, then " / " and Black's; within a colour one group per kind in the
+    // order K, Q, R, B, N, P, each the letter once and then its squares, file by file and
+    // rank 1 up ("Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7"). A square holding anything but a piece
+    // letter is left out; the empty board gives the empty text.
+    [[nodiscard]] std::string toPieceList() const;
+
+    // Writes the board and the other five fields to `out` for a person to read: an empty
+    // line, eight ranks of "x " squares (rank 8 first), then six labelled lines.
+    void dump(std::ostream& out) const;
+    // The same report on standard output.
     void dump() const;
 
     // Board index of the square spelled at text[at] and text[at + 1], or -1 if there is none.

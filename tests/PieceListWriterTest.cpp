@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "position/FenPosition.h"
+
+using piecefen::FenPosition;
+
+namespace {
+
+struct WriterCase {
+    std::string fen;
+    std::string pieceList;
+};
+
+TEST(PieceListWriter, NamesEveryPieceInTheCollectionsOrder) {
+    const WriterCase cases[] = {
+        {"6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1", "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+         "Ke1 Qd1 Ra1h1 Bc1f1 Nb1g1 Pa2b2c2d2e2f2g2h2 / Ke8 Qd8 Ra8h8 Bc8f8 Nb8g8 Pa7b7c7d7e7f7g7h7"},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", ""},
+        // With no white piece the text begins with the slash.
+        {"4k3/8/8/8/8/8/8/n6b w - - 0 1", "/ Ke8 Bh1 Na1"},
+        // File by file, and rank 1 up within a file.
+        {"8/8/8/8/4P1P1/2P3P1/1P2P3/8 w - - 0 1", "Pb2c3e2e4g3g4"},
+        // A byte that is no piece letter cannot be named; what surrounds it still is.
+        {"8/8/8/8/8/8/8/2xK4 w - - 0 1", "Kd1"},
+        {"8/8/8/8/8/8/8/x7 w - - 0 1", ""},
+    };
+    for (const auto& [fen, pieceList] : cases) {
+        FenPosition position;
+        position.fromFen(fen);
+        EXPECT_EQ(position.toPieceList(), pieceList) << fen;
+    }
+}
+
+// Whatever the board, the piece list reads back to exactly that board.
+TEST(PieceListWriter, ReadsBackToTheSameBoard) {
+    std::mt19937 random(20261208);
+    const std::string squares = "KQRBNPkqrbnp.";
+    std::uniform_int_distribution<std::size_t> pick(0, squares.size() - 1);
+    std::uniform_int_distribution<int> sparse(0, 3);
+    for (int round = 0; round < 2000; ++round) {
+        FenPosition board;
+        // Some boards crowded, most sparse, so that one colour alone is common too.
+        const bool crowded = sparse(random) == 0;
+        for (char& square : board.board) square = crowded || sparse(random) == 0 ? squares[pick(random)] : '.';
+        FenPosition readBack;
+        readBack.readPieceList(board.toPieceList());
+        ASSERT_EQ(readBack, board) << board.toPieceList();
+    }
+}
+
+}  // namespace
