@@ -1,8 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (auto& each : words) argv.push_back(each.data());
     argv.push_back(nullptr);
 
-    std::ostringstream captured;
-    std::streambuf* const saved = std::cout.rdbuf(captured.rdbuf());
+    // The driver writes to C's standard output, so that is pointed at memory for the run.
+    char* buffer = nullptr;
+    std::size_t length = 0;
+    FILE* const captured = open_memstream(&buffer, &length);
+    FILE* const saved = stdout;
+    stdout = captured;
     const int status = piecefenMain(static_cast<int>(words.size()), argv.data());
-    std::cout.rdbuf(saved);
+    stdout = saved;
+    std::fclose(captured);
+    const std::string out(buffer, length);
+    std::free(buffer);
 
-    const std::string out = captured.str();
     if (status != 0 || out.empty() || out.back() != '\n' || out.find('\n') != out.size() - 1) {
         std::abort();
     }

@@ -44,6 +44,15 @@ const PieceListCase PIECE_LIST_CASES[] = {
     {"Ke1 Qa", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
     {"Ke1 a", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
     {"Ke1 Qh", "8/8/8/8/8/8/8/4K3 w - - 0 1"},
+    // The neighbours of the file letters and rank digits are no square: the reading stops.
+    {"Qd1 K`1 Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Qd1 Ki1 Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Qd1 Ke0 Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Qd1 Ke9 Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Qd1 Kh9 Ke1", "8/8/8/8/8/8/8/3Q4 w - - 0 1"},
+    {"Ka1 Kh8 Qa8 h1", "Q6K/8/8/8/8/8/8/K6Q w - - 0 1"},
+    // Standing alone, they are no file letter either, and are skipped.
+    {"Ke1 `1 i1 Qd1", "8/8/8/8/8/8/8/3QK3 w - - 0 1"},
     {"Pa1b2c3d4e5f6g7h8", "7P/6P1/5P2/4P3/3P4/2P5/1P6/P7 w - - 0 1"},
     {"Bb1 Na8 Rh8 Qh1", "N6R/8/8/8/8/8/8/1B5Q w - - 0 1"},
     // A square before any piece letter is passed over and the reading goes on.
