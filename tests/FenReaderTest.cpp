@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "position/FenPosition.h"
+#include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
 using namespace std::string_literals;
@@ -62,6 +62,8 @@ TEST(FenReader, ReadsWhatTheTextGives) {
         {"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp b KQkq - 3 9",
          "pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp b KQkq - 3 9"},
         {std::string(100000, '9') + "P b - - 0 1", "8/8/8/8/8/8/8/8 b - - 0 1"},
+        // A 65th square with no field after it: nothing lands beyond h1, the side included.
+        {std::string(65, 'p'), "pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp w - - 0 1"},
         // A text that ends early keeps every field it did not reach.
         {"", "8/8/8/8/8/8/8/8 w - - 0 1"},
         {"4k3/8/8/8/8/8/8/4K3", "4k3/8/8/8/8/8/8/4K3 w - - 0 1"},
