@@ -13,10 +13,12 @@ namespace piecefen {
 inline constexpr std::array<int8_t, 256> PIECE_SLOT = [] {
     std::array<int8_t, 256> table{};
     table.fill(-1);
-    const auto letters = FenPosition::PIECE_LETTERS;
-    for (std::size_t kind = 0; kind < letters.size(); ++kind) {
-        table[static_cast<unsigned char>(letters[kind])] = static_cast<int8_t>(kind);
-        table[static_cast<unsigned char>(letters[kind] - 'A' + 'a')] = static_cast<int8_t>(kind + letters.size());
+    const auto kinds = static_cast<int8_t>(FenPosition::PIECE_LETTERS.size());
+    int8_t kind = 0;
+    for (const char letter : FenPosition::PIECE_LETTERS) {
+        table[static_cast<unsigned char>(letter)] = kind;
+        table[static_cast<unsigned char>(letter - 'A' + 'a')] = static_cast<int8_t>(kind + kinds);
+        ++kind;
     }
     return table;
 }();

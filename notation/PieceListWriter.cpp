@@ -31,7 +31,7 @@ std::string FenPosition::toPieceList() const {
     // every square, letter and separator, then trimmed;
     // names move in whole 16-byte blocks, a call to memmove each costing more than the
     // rest, so the text has one block of room to spare.
-    std::string text(2 * 64 + 2 * 2 * KINDS + 3 + 16, '\0');
+    std::string text(std::size_t{2} * 64 + 4 * KINDS + 3 + 16, '\0');
     char* out = text.data();
     bool blackBegun = false;
     for (std::size_t kind = 0; kind < 2 * KINDS; ++kind) {
