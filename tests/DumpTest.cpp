@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "position/FenPosition.h"
+#include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
 

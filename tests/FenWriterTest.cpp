@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "position/FenPosition.h"
+#include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
 

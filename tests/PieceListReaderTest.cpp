@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "position/FenPosition.h"
+#include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "position/FenPosition.h"
+#include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
 
