@@ -51,10 +51,10 @@ int main(int argc, char* argv[]) {
     }
 
     // 6. One line, in one call, through C's stream, which costs no start-up of its own.
-    // A line that never arrives (a full disk) must not pass for success; a closed pipe
-    // still ends the process by its signal, as with any console tool.
+    // A line that never arrives (a full disk) must not pass for success: the stream's
+    // error indicator keeps a failure of the write or the flush. A closed pipe still
+    // ends the process by its signal, as with any console tool.
     text += '\n';
-    // The stream's error indicator keeps a failure of either call, so it is asked once.
     static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
     static_cast<void>(std::fflush(stdout));
     if (std::ferror(stdout) != 0) {

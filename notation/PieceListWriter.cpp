@@ -28,9 +28,9 @@ std::string FenPosition::toPieceList() const {
 
     // 2. The groups of each colour, the letter once before its squares; " / " before
     // Black's, or "/ " when White has nothing. Written into one allocation with room for
-    // every square, letter and separator, then trimmed;
-    // names move in whole 16-byte blocks, a call to memmove each costing more than the
-    // rest, so the text has one block of room to spare.
+    // every square, letter and separator, then trimmed. The names move in whole 16-byte
+    // blocks (a call to memmove per group would cost more than all the rest), so the
+    // text has one block of room to spare.
     std::string text(std::size_t{2} * 64 + 4 * KINDS + 3 + 16, '\0');
     char* out = text.data();
     bool blackBegun = false;

@@ -1,24 +1,13 @@
-#include <charconv>
 #include <iostream>
 
 #include "position/FenPosition.h"
 
 namespace piecefen {
 
-namespace {
-
-// Decimal with a leading "-" for a negative value, whatever the stream's flags or locale.
-void appendDecimal(std::string& text, int32_t value) {
-    char digits[16];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    text.append(digits, written.ptr);
-}
-
-}  // namespace
-
 // Writes the board, rank 8 at the top, and the other five fields as they are stored.
 void FenPosition::dump(std::ostream& out) const {
-    // Built whole and written once, so the caller's stream state cannot change a byte.
+    // Built whole and written once, so the caller's stream flags and locale cannot
+    // change a byte; the counters are plain decimal with a "-" when negative.
     std::string report;
     // The longest report but for the en-passant text: both counters eleven characters.
     report.reserve(280 + enPassant.size());
@@ -41,9 +30,9 @@ void FenPosition::dump(std::ostream& out) const {
     report += "\nEP:          ";
     report += enPassant;
     report += "\nHalfMove:    ";
-    appendDecimal(report, halfmoveClock);
+    report += std::to_string(halfmoveClock);
     report += "\nMoveNumber:  ";
-    appendDecimal(report, moveNumber);
+    report += std::to_string(moveNumber);
     report += '\n';
     out.write(report.data(), static_cast<std::streamsize>(report.size()));
 }
