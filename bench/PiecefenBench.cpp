@@ -44,23 +44,16 @@ void readPieceListAndToFen(benchmark::State& state) {
 }
 BENCHMARK(readPieceListAndToFen);
 
-void toFenOfOpening(benchmark::State& state) {
+// Either writer on the standard opening position.
+void writeOpening(benchmark::State& state, std::string (FenPosition::*write)() const) {
     FenPosition position;
     position.fromFen(OPENING);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(position.toFen());
+        benchmark::DoNotOptimize((position.*write)());
     }
 }
-BENCHMARK(toFenOfOpening);
-
-void toPieceListOfOpening(benchmark::State& state) {
-    FenPosition position;
-    position.fromFen(OPENING);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(position.toPieceList());
-    }
-}
-BENCHMARK(toPieceListOfOpening);
+BENCHMARK_CAPTURE(writeOpening, toFen, &FenPosition::toFen);
+BENCHMARK_CAPTURE(writeOpening, toPieceList, &FenPosition::toPieceList);
 
 void fromFen(benchmark::State& state, const std::string& line) {
     FenPosition position;

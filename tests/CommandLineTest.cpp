@@ -156,7 +156,10 @@ TEST(CommandLine, ReportsALineThatCannotBeWritten) {
         EXPECT_TRUE(WIFEXITED(full.status) && WEXITSTATUS(full.status) == 1) << full.status;
 
         const auto closed = runPiecefen(words, {"", false, true});
-        EXPECT_EQ(closed.err, "");
+        // A killed process never frees what it held, and a memory checker around it says so.
+        if (std::getenv("PIECEFEN_TEST_WRAPPER") == nullptr) {
+            EXPECT_EQ(closed.err, "");
+        }
         EXPECT_TRUE(WIFSIGNALED(closed.status) && WTERMSIG(closed.status) == SIGPIPE) << closed.status;
     }
 }
