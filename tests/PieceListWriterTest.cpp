@@ -9,6 +9,15 @@ using piecefen::FenPosition;
 
 namespace {
 
+// Every square's name, file by file and rank 1 up.
+const std::string ALL_SQUARES = [] {
+    std::string names;
+    for (char file = 'a'; file <= 'h'; ++file) {
+        for (char rank = '1'; rank <= '8'; ++rank) names += {file, rank};
+    }
+    return names;
+}();
+
 struct WriterCase {
     std::string fen;
     std::string pieceList;
@@ -27,6 +36,9 @@ TEST(PieceListWriter, NamesEveryPieceInTheCollectionsOrder) {
         // A byte that is no piece letter cannot be named; what surrounds it still is.
         {"8/8/8/8/8/8/8/2xK4 w - - 0 1", "Kd1"},
         {"8/8/8/8/8/8/8/x7 w - - 0 1", ""},
+        // The longest group: all 64 squares, in the last group of all.
+        {"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp w - - 0 1",
+         "/ P" + ALL_SQUARES},
     };
     for (const auto& [fen, pieceList] : cases) {
         FenPosition position;
