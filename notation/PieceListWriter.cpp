@@ -27,11 +27,12 @@ std::string FenPosition::toPieceList() const {
     }
 
     // 2. The groups of each colour, the letter once before its squares; " / " before
-    // Black's, or "/ " when White has nothing. Written into one allocation with room for
-    // every square, letter and separator, then trimmed. The names move in whole 16-byte
-    // blocks (a call to memmove per group would cost more than all the rest), so the
-    // text has one block of room to spare.
-    std::string text(std::size_t{2} * 64 + 4 * KINDS + 3 + 16, '\0');
+    // Black's, or "/ " when White has nothing. Written into one allocation, then trimmed:
+    // room for the longest text (every square named, twelve letters, the spaces between
+    // groups and the two more of " / "), and one block more, since the names move in
+    // whole 16-byte blocks (a call to memmove per group would cost more than the rest).
+    constexpr std::size_t LONGEST = 2 * std::size_t{64} + 2 * KINDS + (2 * KINDS - 1) + 2;
+    std::string text(LONGEST + 16, '\0');
     char* out = text.data();
     bool blackBegun = false;
     for (std::size_t kind = 0; kind < 2 * KINDS; ++kind) {

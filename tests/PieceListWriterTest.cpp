@@ -36,6 +36,10 @@ TEST(PieceListWriter, NamesEveryPieceInTheCollectionsOrder) {
         // A byte that is no piece letter cannot be named; what surrounds it still is.
         {"8/8/8/8/8/8/8/2xK4 w - - 0 1", "Kd1"},
         {"8/8/8/8/8/8/8/x7 w - - 0 1", ""},
+        // The longest text: every square taken and all twelve kinds present.
+        {"rnbqkbnr/PPPPPPPP/PPPPPPPP/PPPPPPPP/PPPPPPPP/PPPPPPPP/PPPPPPPP/KQRBNPPp w - - 0 1",
+         "Ka1 Qb1 Rc1 Bd1 Ne1 Pa2a3a4a5a6a7b2b3b4b5b6b7c2c3c4c5c6c7d2d3d4d5d6d7e2e3e4e5e6e7"
+         "f1f2f3f4f5f6f7g1g2g3g4g5g6g7h2h3h4h5h6h7 / Ke8 Qd8 Ra8h8 Bc8f8 Nb8g8 Ph1"},
         // The longest group: all 64 squares, in the last group of all.
         {"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp w - - 0 1",
          "/ P" + ALL_SQUARES},
