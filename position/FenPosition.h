@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "piecefen/Export.h"
+
 namespace piecefen {
 
 // One chess position as a FEN line carries it; a plain record that the readers fill
 // and the writer and the dump read.
-struct FenPosition {
+struct PIECEFEN_API FenPosition {
     // The piece letters a piece list may name, white's spelling.
     static constexpr std::string_view PIECE_LETTERS = "KQRBNP";
 
