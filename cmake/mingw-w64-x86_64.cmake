@@ -10,10 +10,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Every program carries its C++ runtime, so that Wine, like a user's Windows, needs no
-# MinGW DLL beside it; and a link time stamp would make two builds differ.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+# A link time stamp would make two builds of one commit differ.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-Wl,--no-insert-timestamp")
+
 find_program(PIECEFEN_WINE NAMES wine)
 if(PIECEFEN_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${PIECEFEN_WINE})
