@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,12 @@ struct Setup {
     // Standard output is a pipe whose reading end is already closed.
     bool closedPipe = false;
 };
+
+// The bytes of a file, such as the tool's standard output collected in a scratch file.
+inline std::string contentsOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 // Runs the built tool with exactly these words and collects both streams.
 Run runPiecefen(const std::vector<std::string>& words, const Setup& setup = {});

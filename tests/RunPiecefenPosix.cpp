@@ -10,8 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 extern char** environ;
@@ -25,11 +23,6 @@ const std::size_t LONGEST_WORD = 128 * 1024 - 1;
 const std::size_t LONGEST_WORDS_AT_ONCE = 12;
 
 namespace {
-
-std::string contentsOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 void addWords(std::vector<std::string>& command, const char* words) {
     std::istringstream split(words);

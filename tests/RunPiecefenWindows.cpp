@@ -5,8 +5,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 const char* const LINE_END = "\r\n";
 const char* const WRITE_FAILURES_UNTRIED =
@@ -17,11 +15,6 @@ const std::size_t LONGEST_WORD = 30 * 1024 - 1;
 const std::size_t LONGEST_WORDS_AT_ONCE = 1;
 
 namespace {
-
-std::string contentsOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Quotes a word so that the C runtime's parser hands it to the tool unchanged: a run of
 // backslashes is doubled only where a quote follows it.
