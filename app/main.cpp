@@ -2,16 +2,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <string_view>
 
+#include "app/TablebaseAddress.h"
 #include "position/FenPosition.h"
-
-namespace {
-
-// The lookup page reads its query key "fen" and turns each "_" back into a space.
-constexpr std::string_view TABLEBASE_URL_PREFIX = "https://syzygy-tables.info/?fen=";
-
-}  // namespace
 
 // Prints the FEN of the piece list on the command line, or with "/u" first its
 // tablebase address: one line and exit status 0 whatever the words, and status 1 only
@@ -41,13 +34,7 @@ int main(int argc, char* argv[]) {
 
     // 5. The address carries the FEN with "_" for every space.
     if (wantAddress) {
-        std::string address;
-        address.reserve(TABLEBASE_URL_PREFIX.size() + text.size() + 1);
-        address += TABLEBASE_URL_PREFIX;
-        for (const char c : text) {
-            address += c == ' ' ? '_' : c;
-        }
-        text = std::move(address);
+        text = piecefen::tablebaseAddress(text);
     }
 
     // 6. One line, in one call, through C's stream, which costs no start-up of its own.
