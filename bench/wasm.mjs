@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Times the JavaScript package's calls in node, each the median of five runs of many
+// calls, and gives the module's size. Usage, after cmake --workflow --preset wasm:
+//   node bench/wasm.mjs [build/wasm]
+import { readFileSync } from 'node:fs';
+import { gzipSync } from 'node:zlib';
+
+const build = process.argv[2] ?? new URL('../build/wasm', import.meta.url).pathname;
+const piecefen = await import(`${build}/npm/piecefen.js`);
+
+const EXAMPLE = 'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7';
+const OPENING = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
+const cases = [
+  ['toFen of the example', () => piecefen.toFen(EXAMPLE)],
+  ['tablebaseAddress of the example', () => piecefen.tablebaseAddress(EXAMPLE)],
+  ['toPieceList of the opening position', () => piecefen.toPieceList(OPENING)],
+  ['readFen of the opening position', () => piecefen.readFen(OPENING)],
+  ['toFen of 1,000 bytes of piece list', () => piecefen.toFen('Ka1 '.repeat(250))],
+];
+
+const CALLS = 200_000;
+let sink = 0;
+for (const [name, call] of cases) {
+  const runs = [];
+  for (let run = 0; run < 6; ++run) {
+    const start = process.hrtime.bigint();
+    for (let i = 0; i < CALLS; ++i) sink ^= call().length ?? 1;
+    runs.push(Number(process.hrtime.bigint() - start) / CALLS);
+  }
+  // The first run warms the JIT up and is not counted.
+  const sorted = runs.slice(1).sort((a, b) => a - b);
+  console.log(`${name.padEnd(40)} ${sorted[2].toFixed(0).padStart(6)} ns a call (${sorted[0].toFixed(0)}–${sorted[4].toFixed(0)})`);
+}
+const module = readFileSync(`${build}/npm/piecefen.wasm`);
+console.log(`piecefen.wasm: ${module.length} bytes, ${gzipSync(module, { level: 9 }).length} gzipped${sink === 0.5 ? '' : ''}`);

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// Types of the piecefen package: four functions over plain values.
+
+/** A position as a FEN line carries it, named as piecefen's C++ record. */
+export interface FenPosition {
+  /** The 64 squares, a8 first and h1 last, rank by rank; "." is an empty square. */
+  board: string;
+  /** 0 when White is to move, 1 when Black is. */
+  sideToMove: number;
+  /** [[White king side, White queen side], [Black king side, Black queen side]]. */
+  castling: [[boolean, boolean], [boolean, boolean]];
+  /** "-", or the two characters of the en-passant field, such as "e3". */
+  enPassant: string;
+  halfmoveClock: number;
+  moveNumber: number;
+}
+
+/** The FEN line of a piece list such as "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7", as the tool prints it. */
+export function toFen(pieceList: string): string;
+
+/** The address that opens the position of a piece list on the Syzygy tablebase page. */
+export function tablebaseAddress(pieceList: string): string;
+
+/** The board of a FEN line as a piece list, White first: "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7". */
+export function toPieceList(fen: string): string;
+
+/** The record a FEN line fills; fields the text does not reach keep their first values. */
+export function readFen(fen: string): FenPosition;
