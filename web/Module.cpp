@@ -1,7 +1,7 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -27,7 +27,7 @@ char* answer(const std::string& bytes) {
         std::abort();
     }
     putWord(block, static_cast<std::uint32_t>(bytes.size()));
-    std::memcpy(block + 4, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), block + 4);
     return block;
 }
 
@@ -81,10 +81,9 @@ char* piecefen_to_piece_list(const char* text, std::size_t size) {
 char* piecefen_read_fen(const char* text, std::size_t size) {
     const piecefen::FenPosition position = fenAt(text, size);
     std::string record(std::begin(position.board), std::end(position.board));
-    for (const auto& colour : position.castling) {
-        for (const bool right : colour) {
-            record += static_cast<char>(right ? 1 : 0);
-        }
+    const auto& rights = position.castling;
+    for (const bool right : {rights[0][0], rights[0][1], rights[1][0], rights[1][1]}) {
+        record += static_cast<char>(right ? 1 : 0);
     }
     for (const std::int32_t number : {position.sideToMove, position.halfmoveClock, position.moveNumber}) {
         record.append(4, '\0');
