@@ -48,22 +48,20 @@ function drawBoard(bytes) {
     const byte = bytes[index];
     const kind = byte.toLowerCase();
     const { name } = square.dataset;
+    square.classList.remove('white', 'black', 'other');
     if (byte === '.') {
       square.textContent = '';
       square.setAttribute('aria-label', `${name} empty`);
-      square.classList.remove('white', 'black', 'other');
     } else if (Object.hasOwn(NAMES, kind)) {
       const colour = byte === kind ? 'black' : 'white';
       square.textContent = FIGURES[kind];
       square.setAttribute('aria-label', `${name} ${colour} ${NAMES[kind]}`);
-      square.classList.remove('white', 'black', 'other');
       square.classList.add(colour);
     } else {
       const code = byte.charCodeAt(0);
       const printable = code > 32 && code < 127;
       square.textContent = printable ? byte : '?';
       square.setAttribute('aria-label', printable ? `${name} “${byte}”` : `${name} byte ${code}`);
-      square.classList.remove('white', 'black');
       square.classList.add('other');
     }
   });
