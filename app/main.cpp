@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/TablebaseAddress.h"
+#include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
 
 // Prints the FEN of the piece list on the command line, or with "/u" first its

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Problems.h>
 
 using piecefen::FenPosition;
 
@@ -14,6 +15,8 @@ namespace {
 const std::string EXAMPLE = "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7";
 const std::string OPENING = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const std::string MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/2ppP3/3P4/2PB1N2/PP1N1PPP/R1BQK2R w KQ d6 14 27";
+// Every square taken, and four kinds of problem to report, the material of both colours among them.
+const std::string CROWDED = "qqqqkqqq/pppppppp/QQQQQQQQ/nnnnnnnn/NNNNNNNN/PPPPPPPP/RRRRRRRR/BBBBKBBx b KQkq e6 0 1";
 
 // The example repeated to exactly `size` bytes: every placement in it is read.
 std::string pieceListOfSize(std::size_t size) {
@@ -64,6 +67,17 @@ void fromFen(benchmark::State& state, const std::string& line) {
 }
 BENCHMARK_CAPTURE(fromFen, opening, OPENING);
 BENCHMARK_CAPTURE(fromFen, middlegame, MIDDLEGAME);
+
+void problems(benchmark::State& state, const std::string& line) {
+    FenPosition position;
+    position.fromFen(line);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(piecefen::problems(position));
+    }
+}
+BENCHMARK_CAPTURE(problems, opening, OPENING);
+BENCHMARK_CAPTURE(problems, middlegame, MIDDLEGAME);
+BENCHMARK_CAPTURE(problems, crowded, CROWDED);
 
 // A stream that takes every byte and keeps none, so the driver's output costs what the
 // buffered write and the flush cost, with no system call.

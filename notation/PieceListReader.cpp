@@ -1,4 +1,4 @@
-#include "notation/PieceLetters.h"
+#include "position/PieceLetters.h"
 #include "position/FenPosition.h"
 
 namespace piecefen {

@@ -1,7 +1,7 @@
 #include <array>
 #include <cstring>
 
-#include "notation/PieceLetters.h"
+#include "position/PieceLetters.h"
 #include "position/FenPosition.h"
 
 namespace piecefen {

@@ -5,8 +5,9 @@
 #include <new>
 #include <string>
 
-#include "app/TablebaseAddress.h"
+#include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
+#include "rules/Problems.h"
 
 // The library's boundary with JavaScript. Texts cross as a pointer and a length in the
 // module's memory, so that every byte, NUL included, arrives as it was sent; each answer
@@ -14,6 +15,17 @@
 // as WebAssembly's memory is, then the answer's bytes.
 
 namespace {
+
+// Where readFen's block keeps each field after the 64 squares; bindings.js reads them at
+// the offsets piecefen_record_layout gives, and its tests compare the two.
+enum RecordField : std::uint32_t {
+    CASTLING = 64,  // four bytes, 0 or 1: white king side, white queen side, black king side, black queen side
+    SIDE_TO_MOVE = 68,
+    HALFMOVE_CLOCK = 72,
+    MOVE_NUMBER = 76,
+    EN_PASSANT = 80,  // to the end of the block
+};
+constexpr std::uint32_t RECORD_LAYOUT[] = {CASTLING, SIDE_TO_MOVE, HALFMOVE_CLOCK, MOVE_NUMBER, EN_PASSANT};
 
 void putWord(char* at, std::uint32_t value) {
     for (int byte = 0; byte < 4; ++byte) {
@@ -75,22 +87,51 @@ char* piecefen_to_piece_list(const char* text, std::size_t size) {
     return answer(fenAt(text, size).toPieceList());
 }
 
-// The record a FEN line fills, field by field: the 64 squares, the four castling rights
-// as bytes 0 or 1, the side to move, the halfmove clock and the move number in four
-// bytes each, then the en-passant text.
+// The line the tool prints after "/u" for the position of a FEN line, as fromFen reads it.
+char* piecefen_tablebase_address_of_fen(const char* text, std::size_t size) {
+    return answer(piecefen::tablebaseAddress(fenAt(text, size).toFen()));
+}
+
+// The record a FEN line fills, field by field at the offsets of RECORD_LAYOUT: the 64
+// squares, the castling rights, then three counters in four bytes each, and last the
+// en-passant text.
 char* piecefen_read_fen(const char* text, std::size_t size) {
     const piecefen::FenPosition position = fenAt(text, size);
-    std::string record(std::begin(position.board), std::end(position.board));
+    std::string record(EN_PASSANT, '\0');
+    std::copy(std::begin(position.board), std::end(position.board), record.begin());
     const auto& rights = position.castling;
+    std::uint32_t at = CASTLING;
     for (const bool right : {rights[0][0], rights[0][1], rights[1][0], rights[1][1]}) {
-        record += static_cast<char>(right ? 1 : 0);
+        record[at++] = static_cast<char>(right ? 1 : 0);
     }
-    for (const std::int32_t number : {position.sideToMove, position.halfmoveClock, position.moveNumber}) {
-        record.append(4, '\0');
-        putWord(record.data() + record.size() - 4, static_cast<std::uint32_t>(number));
-    }
+    putWord(&record[SIDE_TO_MOVE], static_cast<std::uint32_t>(position.sideToMove));
+    putWord(&record[HALFMOVE_CLOCK], static_cast<std::uint32_t>(position.halfmoveClock));
+    putWord(&record[MOVE_NUMBER], static_cast<std::uint32_t>(position.moveNumber));
     record += position.enPassant;
     return answer(record);
+}
+
+// The offsets of piecefen_read_fen's fields, in RecordField's order, four bytes each.
+const std::uint32_t* piecefen_record_layout() {
+    return RECORD_LAYOUT;
+}
+
+// What is wrong with the position of a FEN line: nine bytes a problem, its kind and then
+// its squares as a set of 64 bits, little-endian.
+char* piecefen_problems(const char* text, std::size_t size) {
+    std::string block;
+    for (const auto& [kind, squares] : piecefen::problems(fenAt(text, size))) {
+        block += static_cast<char>(kind);
+        block.append(8, '\0');
+        putWord(&block[block.size() - 8], static_cast<std::uint32_t>(squares));
+        putWord(&block[block.size() - 4], static_cast<std::uint32_t>(squares >> 32));
+    }
+    return answer(block);
+}
+
+// The name of a kind of problem, such as "opposite-check"; empty past the last kind.
+char* piecefen_problem_name(std::uint32_t kind) {
+    return answer(std::string(piecefen::problemName(static_cast<piecefen::ProblemKind>(std::min<std::uint32_t>(kind, 255)))));
 }
 
 }  // extern "C"

@@ -1,6 +1,8 @@
 #include <ostream>
 
+#include <piecefen/notation/TablebaseAddress.h>
 #include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Problems.h>
 
 // Every operation of the library, on one position.
 void report(std::ostream& out) {
@@ -9,5 +11,9 @@ void report(std::ostream& out) {
     position.dump(out);
     out << position.toFen() << '\n' << position.toPieceList() << '\n';
     position.readPieceList("Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7");
-    out << position.toFen() << '\n';
+    out << position.toFen() << '\n' << piecefen::tablebaseAddress(position.toFen()) << '\n';
+    position.fromFen("4k3/8/8/8/8/8/4R3/4K3 w - - 0 1");
+    for (const auto& problem : piecefen::problems(position)) {
+        out << piecefen::problemName(problem.kind) << ' ' << problem.squares << '\n';
+    }
 }

@@ -1,4 +1,4 @@
-#include "app/TablebaseAddress.h"
+#include "notation/TablebaseAddress.h"
 
 #include <string_view>
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// Relative, so that one line finds the record both in the source tree and where the
+// headers are installed, beside this one.
+#include "../position/FenPosition.h"
+
+namespace piecefen {
+
+// What can be wrong with a position, in the order problems() reports them.
+enum class ProblemKind : std::uint8_t {
+    empty,               // no piece on the board
+    noWhiteKing,
+    noBlackKing,
+    tooManyKings,        // a colour has more than one king
+    impossibleMaterial,  // more than 8 pawns, or more promoted pieces than missing pawns
+    pawnOnBackRank,
+    badCastlingRights,   // a right whose king or rook is not on its starting square
+    badEnPassant,        // neither "-" nor a square a pawn has just passed over
+    oppositeCheck,       // the side not to move stands in check
+    tooManyCheckers,     // the side to move is attacked by more than two pieces
+    impossibleCheck,     // two checkers no single move can have given
+    notAPiece,           // a square holds a byte that is no piece letter
+};
+
+// One thing wrong with a position and the squares it concerns: bit i of `squares` is
+// board index i (a8 is bit 0, h1 bit 63).
+struct Problem {
+    ProblemKind kind;
+    std::uint64_t squares;
+
+    bool operator==(const Problem&) const = default;
+};
+
+// Everything wrong with the position by the rules of standard chess, each kind at most
+// once and in ProblemKind's order; empty for a legal position. A byte that is neither
+// "." nor a piece letter blocks lines and attacks nothing.
+PIECEFEN_API std::vector<Problem> problems(const FenPosition& position);
+
+// The kind's stable name, such as "opposite-check".
+PIECEFEN_API std::string_view problemName(ProblemKind kind);
+
+}  // namespace piecefen

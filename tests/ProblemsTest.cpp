@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Problems.h>
+
+using piecefen::FenPosition;
+
+namespace {
+
+// The problems as one line, each name followed by its squares in board order:
+// "opposite-check e8 e2; not-a-piece a8".
+std::string describe(const FenPosition& position) {
+    std::string text;
+    for (const auto& [kind, squares] : piecefen::problems(position)) {
+        if (!text.empty()) text += "; ";
+        text += piecefen::problemName(kind);
+        for (int index = 0; index < 64; ++index) {
+            if ((squares >> index & 1U) != 0) text += {' ', static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
+        }
+    }
+    return text;
+}
+
+std::string problemsOf(const std::string& fen) {
+    FenPosition position;
+    position.fromFen(fen);
+    return describe(position);
+}
+
+struct ProblemCase {
+    const char* fen;
+    const char* problems;
+};
+
+void expectProblems(std::initializer_list<ProblemCase> cases) {
+    for (const auto& [fen, expected] : cases) {
+        EXPECT_EQ(problemsOf(fen), expected) << fen;
+    }
+}
+
+TEST(Problems, LegalPositionsHaveNone) {
+    expectProblems({
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", ""},
+        {"6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1", ""},
+        {"r3k3/8/8/8/8/8/8/4K2R b Kq - 12 40", ""},
+        // A rook giving check on the mover's own king, where it belongs.
+        {"4k3/8/8/8/8/8/4r3/4K3 w - - 0 1", ""},
+    });
+}
+
+TEST(Problems, KingsAndAnEmptyBoard) {
+    expectProblems({
+        {"8/8/8/8/8/8/8/8 w - - 0 1", "empty; no-white-king; no-black-king"},
+        {"x7/8/8/8/8/8/8/8 w - - 0 1", "empty; no-white-king; no-black-king; not-a-piece a8"},
+        {"4k3/8/8/8/8/8/8/8 w - - 0 1", "no-white-king"},
+        {"8/8/8/8/8/8/8/4K3 b - - 0 1", "no-black-king"},
+        // Both colours' extra kings in one entry; with two kings neither side can be in check.
+        {"k3k3/8/8/8/8/8/4r3/3KK3 w - - 0 1", "too-many-kings a8 e8 d1 e1"},
+        {"4k3/8/8/8/8/8/8/KK6 w - - 0 1", "too-many-kings a1 b1"},
+    });
+}
+
+TEST(Problems, ImpossibleMaterial) {
+    expectProblems({
+        {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", "impossible-material a3 a2 b2 c2 d2 e2 f2 g2 h2"},
+        {"4k3/8/8/8/8/8/PPPPPPPP/R1QQK2R w - - 0 1", "impossible-material c1 d1"},
+        // One pawn missing pays for one promoted piece, of any kind.
+        {"4k3/8/8/8/8/8/1PPPPPPP/2QQK3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/1PPPPPPP/1NNNK3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/PPPPPPPP/1NNNK3 w - - 0 1", "impossible-material b1 c1 d1"},
+        {"rr2k2r/pppppppp/8/8/8/8/8/4K3 w - - 0 1", "impossible-material a8 b8 h8"},
+        // Bishops count on each colour of square: c1 and f1 differ, a1 and c1 do not.
+        {"4k3/8/8/8/8/8/PPPPPPPP/2B1KB2 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/PPPPPPPP/B1B1K3 w - - 0 1", "impossible-material a1 c1"},
+        {"4k3/8/8/8/8/PPPPPPPP/B7/B3K3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/PPPPPPPP/6B1/4K2B w - - 0 1", "impossible-material g2 h1"},
+        {"2b1kb2/pppppppp/8/8/8/8/8/4K3 w - - 0 1", ""},
+        {"b1b1k3/pppppppp/8/8/8/8/8/4K3 w - - 0 1", "impossible-material a8 c8"},
+        // Two queens and a third rook cost two pawns, and only one is missing.
+        {"4k3/8/8/8/8/8/1PPPPPPP/RQQRK2R w - - 0 1", "impossible-material a1 b1 c1 d1 h1"},
+        {"4k3/8/8/8/8/8/2PPPPPP/RQQRK2R w - - 0 1", ""},
+        {"4k3/8/8/8/8/P7/PPPPPPPP/3QK1Q1 w - - 0 1", "impossible-material a3 a2 b2 c2 d2 e2 f2 g2 h2 d1 g1"},
+    });
+}
+
+TEST(Problems, PawnsOnABackRank) {
+    expectProblems({
+        {"4k2p/8/8/8/8/8/8/P3K3 w - - 0 1", "pawn-on-back-rank h8 a1"},
+        {"P3k3/8/8/8/8/8/8/4K2p b - - 0 1", "pawn-on-back-rank a8 h1"},
+    });
+}
+
+TEST(Problems, CastlingRightsNeedKingAndRookAtHome) {
+    expectProblems({
+        {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", "bad-castling-rights a8 h8 a1 h1"},
+        {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1", "bad-castling-rights e1"},
+        {"r3k2r/8/8/8/8/8/8/R2K3R w kq - 0 1", ""},
+        // The pieces at home must be the right colour.
+        {"4k1nR/8/8/8/8/8/8/4K3 w k - 0 1", "bad-castling-rights h8"},
+        {"r3K3/8/8/8/8/8/8/4k3 w q - 0 1", "bad-castling-rights e8"},
+        {"4k3/8/8/8/8/8/8/r3K3 w Q - 0 1", "bad-castling-rights a1"},
+        {"4k3/8/8/8/8/8/8/4K2R w Q - 0 1", "bad-castling-rights a1"},
+    });
+}
+
+TEST(Problems, EnPassantOnlyBehindAPawnThatJustMovedTwo) {
+    expectProblems({
+        {"rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3", ""},
+        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", ""},
+        // The right rank for the other side to move.
+        {"rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR b KQkq d6 0 3", "bad-en-passant d6"},
+        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1", "bad-en-passant e3"},
+        // The target taken, the square the pawn left taken, no pawn, the wrong pawn.
+        {"4k3/8/3n4/3p4/8/8/8/4K3 w - d6 0 1", "bad-en-passant d6"},
+        {"4k3/3n4/8/3p4/8/8/8/4K3 w - d6 0 1", "bad-en-passant d6"},
+        {"4k3/8/8/8/8/8/8/4K3 w - d6 0 1", "bad-en-passant d6"},
+        {"4k3/8/8/3P4/8/8/8/4K3 w - d6 0 1", "bad-en-passant d6"},
+        {"4k3/8/8/8/3p4/8/8/4K3 b - d3 0 1", "bad-en-passant d3"},
+        {"4k3/8/8/8/3P4/3N4/8/4K3 b - d3 0 1", "bad-en-passant d3"},
+        {"4k3/8/8/8/3P4/8/3N4/4K3 b - d3 0 1", "bad-en-passant d3"},
+        // A text that names no square marks none.
+        {"4k3/8/8/8/8/8/8/4K3 w - h6 0 1", "bad-en-passant h6"},
+        {"4k3/8/8/8/8/8/8/4K3 w - a1 0 1", "bad-en-passant a1"},
+        {"4k3/8/8/8/8/8/8/4K3 w - a8 0 1", "bad-en-passant a8"},
+        {"4k3/8/8/8/8/8/8/4K3 w - e9 0 1", "bad-en-passant"},
+        {"4k3/8/8/8/8/8/8/4K3 w - i6 0 1", "bad-en-passant"},
+        {"4k3/8/8/8/8/8/8/4K3 w - e0 0 1", "bad-en-passant"},
+        {"4k3/8/8/8/8/8/8/4K3 w - `6 0 1", "bad-en-passant"},
+        {"4k3/8/8/8/8/8/8/4K3 w - e", "bad-en-passant"},
+    });
+}
+
+// Which pieces attack a king: each kind its own way, lines stopped by whatever stands on
+// them, and nothing that wraps round an edge of the board.
+TEST(Problems, TheKingNotToMoveInCheck) {
+    expectProblems({
+        {"4k3/8/8/8/8/8/4R3/4K3 w - - 0 1", "opposite-check e8 e2"},
+        {"4k3/4p3/8/8/8/8/4R3/4K3 w - - 0 1", ""},
+        {"4k3/4x3/8/8/8/8/4R3/4K3 w - - 0 1", "not-a-piece e7"},
+        {"4k3/8/8/8/B7/8/8/4K3 w - - 0 1", "opposite-check e8 a4"},
+        {"4k3/8/8/8/R7/8/8/4K3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/4B3/4K3 w - - 0 1", ""},
+        {"4k3/8/8/8/Q7/8/8/4Q1K1 w - - 0 1", "opposite-check e8 a4 e1"},
+        {"4k3/8/3N4/8/8/8/8/4K3 w - - 0 1", "opposite-check e8 d6"},
+        {"4k3/8/3x4/8/8/8/8/4K3 w - - 0 1", "not-a-piece d6"},
+        {"4k3/3P4/8/8/8/8/8/4K3 w - - 0 1", "opposite-check e8 d7"},
+        {"4k3/5P2/8/8/8/8/8/4K3 w - - 0 1", "opposite-check e8 f7"},
+        {"4k3/4P3/8/8/8/8/8/4K3 w - - 0 1", ""},
+        {"8/8/3P4/4k3/8/8/8/4K3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/5p2/4K3 b - - 0 1", "opposite-check f2 e1"},
+        {"4k3/8/8/8/4K3/3p4/8/8 b - - 0 1", ""},
+        {"8/8/8/8/8/8/3k4/4K3 w - - 0 1", "opposite-check d2 e1"},
+        {"8/8/8/8/8/3k4/8/4K3 w - - 0 1", ""},
+        {"8/8/8/k7/7N/8/8/4K3 w - - 0 1", ""},
+        {"8/8/7R/k7/8/8/8/4K3 w - - 0 1", ""},
+        {"8/8/8/k6B/8/8/8/4K3 w - - 0 1", ""},
+        {"7k/Q7/8/8/8/8/8/4K3 w - - 0 1", ""},
+        {"7k/8/B7/8/8/8/8/4K3 w - - 0 1", ""},
+    });
+}
+
+TEST(Problems, ChecksOnTheKingToMove) {
+    expectProblems({
+        // A discovered check with a knight's check: a double check a move can give.
+        {"4k3/8/3N4/8/8/8/8/4RK2 b - - 0 1", ""},
+        {"4k3/8/8/8/B7/8/8/4R1K1 b - - 0 1", ""},
+        {"4k3/8/3N4/8/B7/8/8/4R1K1 b - - 0 1", "too-many-checkers e8 d6 a4 e1"},
+        {"4k3/3P4/5N2/8/8/8/8/4K3 b - - 0 1", "impossible-check e8 d7 f6"},
+        {"4k3/8/3N1N2/8/8/8/8/4K3 b - - 0 1", "impossible-check e8 d6 f6"},
+        // A king attacked along all eight lines, and from all eight knight's jumps.
+        {"1B2R2B/8/8/R3k2R/8/8/2K4B/B3R3 b - - 0 1", "too-many-checkers b8 e8 h8 a5 e5 h5 h2 a1 e1"},
+        {"k7/8/3n1n2/2n3n1/4K3/2n3n1/3n1n2/8 w - - 0 1", "too-many-checkers d6 f6 c5 g5 e4 c3 g3 d2 f2"},
+        {"R3k2R/8/8/8/8/8/8/4K3 b - - 0 1", "impossible-check a8 e8 h8"},
+        {"8/6B1/8/4k3/8/2B5/8/4K3 b - - 0 1", "impossible-check g7 e5 c3"},
+        {"4R3/8/8/4k3/8/8/8/4R1K1 b - - 0 1", "impossible-check e8 e5 e1"},
+        {"7B/8/8/4k3/3P4/8/8/6K1 b - - 0 1", "impossible-check h8 e5 d4"},
+        {"8/6B1/8/4k3/8/8/8/4R1K1 b - - 0 1", ""},
+        {"1B6/8/8/4k3/3P4/8/8/6K1 b - - 0 1", ""},
+        // A knight stands on no line, so a line piece on any side of the king may join it.
+        {"8/5N2/8/4k3/8/8/8/4R1K1 b - - 0 1", ""},
+        {"4R3/8/8/4k3/8/5N2/8/6K1 b - - 0 1", ""},
+        {"8/8/8/4k2R/8/5N2/8/6K1 b - - 0 1", ""},
+        {"8/8/8/R3k3/8/5N2/8/6K1 b - - 0 1", ""},
+        {"1B6/8/8/4k3/8/5N2/8/7K b - - 0 1", ""},
+        {"6K1/8/8/8/8/R3k3/8/2B5 b - - 0 1", ""},
+        {"8/8/8/8/8/3k4/2P1K3/8 b - - 0 1", "opposite-check d3 e2; impossible-check d3 c2 e2"},
+        {"8/8/8/8/8/3k4/4K3/3R4 b - - 0 1", "opposite-check d3 e2"},
+    });
+}
+
+// Every kind at once comes out in the one order, each with all of its squares.
+TEST(Problems, EveryKindInTheOneOrder) {
+    EXPECT_EQ(problemsOf("kkPB4/8/8/8/8/8/8/P7 w K a6 0 1"),
+              "no-white-king; too-many-kings a8 b8; pawn-on-back-rank c8 a1; bad-castling-rights e1 h1; "
+              "bad-en-passant a6");
+    EXPECT_EQ(problemsOf("2QkQ3/x7/8/8/1K6/8/8/8 b - - 0 1"), "impossible-check c8 d8 e8; not-a-piece a7");
+    FenPosition position;
+    // Records no reader makes: any side but 0 is Black, and an en-passant text must be a square.
+    position.fromFen("4k3/8/8/8/3P4/8/8/4K3 b - d3 0 1");
+    position.sideToMove = 7;
+    EXPECT_EQ(describe(position), "");
+    position.enPassant = "d3 ";
+    EXPECT_EQ(describe(position), "bad-en-passant");
+    position.enPassant.clear();
+    EXPECT_EQ(describe(position), "bad-en-passant");
+    EXPECT_EQ(piecefen::problemName(static_cast<piecefen::ProblemKind>(12)), "");
+}
+
+}  // namespace
