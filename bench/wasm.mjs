@@ -1,25 +1,35 @@
 // SPDX-License-Identifier: MIT
 // Times the JavaScript package's calls in node, each the median of five runs of many
-// calls, and gives the module's size. Usage, after cmake --workflow --preset wasm:
+// calls, against chess.js doing the like in the same process, and gives the module's
+// size. Usage, after cmake --workflow --preset wasm and npm ci in web/:
 //   node bench/wasm.mjs [build/wasm]
 import { readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { gzipSync } from 'node:zlib';
 
 const build = process.argv[2] ?? new URL('../build/wasm', import.meta.url).pathname;
-const piecefen = await import(`${build}/npm/piecefen.js`);
+const piecefen = await import(`${build}/npm/piecefen-node.js`);
+// chess.js is a development dependency of web/, where npm ci puts it.
+const { Chess } = await import(createRequire(new URL('../web/package.json', import.meta.url)).resolve('chess.js'));
 
 const EXAMPLE = 'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7';
+const EXAMPLE_FEN = '6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1';
 const OPENING = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
+const CROWDED = 'qqqqkqqq/pppppppp/QQQQQQQQ/nnnnnnnn/NNNNNNNN/PPPPPPPP/RRRRRRRR/BBBBKBBx b KQkq e6 0 1';
 const cases = [
   ['toFen of the example', () => piecefen.toFen(EXAMPLE)],
+  ['chess.js: new Chess(fen).fen() of it', () => new Chess(EXAMPLE_FEN).fen()],
   ['tablebaseAddress of the example', () => piecefen.tablebaseAddress(EXAMPLE)],
   ['toPieceList of the opening position', () => piecefen.toPieceList(OPENING)],
   ['readFen of the opening position', () => piecefen.readFen(OPENING)],
+  ['problems of the opening position', () => piecefen.problems(OPENING)],
+  ['problems of a crowded position', () => piecefen.problems(CROWDED)],
   ['toFen of 1,000 bytes of piece list', () => piecefen.toFen('Ka1 '.repeat(250))],
 ];
 
-const CALLS = 200_000;
+const CALLS = 100_000;
 let sink = 0;
+const medians = {};
 for (const [name, call] of cases) {
   const runs = [];
   for (let run = 0; run < 6; ++run) {
@@ -29,7 +39,10 @@ for (const [name, call] of cases) {
   }
   // The first run warms the JIT up and is not counted.
   const sorted = runs.slice(1).sort((a, b) => a - b);
+  medians[name] = sorted[2];
   console.log(`${name.padEnd(40)} ${sorted[2].toFixed(0).padStart(6)} ns a call (${sorted[0].toFixed(0)}–${sorted[4].toFixed(0)})`);
 }
+const ratio = medians['toFen of the example'] / medians['chess.js: new Chess(fen).fen() of it'];
+console.log(`toFen takes ${ratio.toFixed(2)} of the time chess.js takes (aim: under 0.25)`);
 const module = readFileSync(`${build}/npm/piecefen.wasm`);
 console.log(`piecefen.wasm: ${module.length} bytes, ${gzipSync(module, { level: 9 }).length} gzipped${sink === 0.5 ? '' : ''}`);

@@ -12,8 +12,9 @@ const hash = (text) => `'sha256-${createHash('sha256').update(text, 'utf8').dige
 
 const bindings = source('bindings.js');
 if (!/^export function bind\(/m.test(bindings)) throw new Error('bindings.js no longer exports bind as this build expects');
+if (/^\s*import\b/m.test(bindings)) throw new Error('bindings.js imports something, which one inline script cannot');
 const script = [
-  bindings.replace(/^export function bind\(/m, 'function bind('),
+  bindings.replace(/^export /gm, ''),
   `const MODULE = '${readFileSync(module).toString('base64')}';`,
   source('page/page.js'),
 ].join('\n');

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Types of the piecefen package: four functions over plain values.
+// Types of the piecefen package: six functions over plain values.
 
 /** A position as a FEN line carries it, named as piecefen's C++ record. */
 export interface FenPosition {
@@ -15,6 +15,27 @@ export interface FenPosition {
   moveNumber: number;
 }
 
+/** The kinds of problem, in the order problems() lists them. */
+export type ProblemName =
+  | 'empty'
+  | 'no-white-king'
+  | 'no-black-king'
+  | 'too-many-kings'
+  | 'impossible-material'
+  | 'pawn-on-back-rank'
+  | 'bad-castling-rights'
+  | 'bad-en-passant'
+  | 'opposite-check'
+  | 'too-many-checkers'
+  | 'impossible-check'
+  | 'not-a-piece';
+
+/** One thing wrong with a position, and the squares it concerns, a8 first: ["e8", "e2"]. */
+export interface Problem {
+  problem: ProblemName;
+  squares: string[];
+}
+
 /** The FEN line of a piece list such as "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7", as the tool prints it. */
 export function toFen(pieceList: string): string;
 
@@ -26,3 +47,9 @@ export function toPieceList(fen: string): string;
 
 /** The record a FEN line fills; fields the text does not reach keep their first values. */
 export function readFen(fen: string): FenPosition;
+
+/** What is wrong with the position of a FEN line, each kind at most once; [] when nothing is. */
+export function problems(fen: string): Problem[];
+
+/** The address that opens the position of a FEN line, as readFen reads it, on the Syzygy tablebase page. */
+export function tablebaseAddressOfFen(fen: string): string;

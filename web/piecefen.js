@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: MIT
-// piecefen for JavaScript: the C++ library compiled to WebAssembly. The module beside
-// this file is read from disk in node and fetched in a browser; it needs no imports.
+// piecefen for web pages and bundlers: the C++ library compiled to WebAssembly, fetched
+// from beside this file (node takes piecefen-node.js instead). The module needs no imports.
 import { bind } from './bindings.js';
 
-const url = new URL('./piecefen.wasm', import.meta.url);
-const bytes = url.protocol === 'file:'
-  ? await (await import('node:fs/promises')).readFile(url)
-  : await (await fetch(url)).arrayBuffer();
-const { instance } = await WebAssembly.instantiate(bytes, {});
+const { instance } = await WebAssembly.instantiate(
+  await (await fetch(new URL('./piecefen.wasm', import.meta.url))).arrayBuffer(), {});
 
-export const { toFen, tablebaseAddress, toPieceList, readFen } = bind(instance.exports);
+export const { toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen } = bind(instance.exports);

@@ -7,7 +7,8 @@ import { test } from 'node:test';
 
 import { PACKAGE } from './built.mjs';
 
-const { toFen, tablebaseAddress, toPieceList, readFen } = await import(`${PACKAGE}/piecefen.js`);
+const { toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen } =
+  await import(`${PACKAGE}/piecefen-node.js`);
 
 const EMPTY = '8/8/8/8/8/8/8/8 w - - 0 1';
 
@@ -55,9 +56,30 @@ test('answers have one character per byte, whatever bytes the record holds', () 
   assert.equal(toFen('x'), EMPTY);
 });
 
+test('problems come in the library\'s order with their squares named, over the record readFen gives', () => {
+  const cases = [
+    ['rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1', []],
+    ['4k3/8/8/8/8/8/4R3/4K3 w - - 0 1', [{ problem: 'opposite-check', squares: ['e8', 'e2'] }]],
+    ['', [{ problem: 'empty', squares: [] }, { problem: 'no-white-king', squares: [] }, { problem: 'no-black-king', squares: [] }]],
+    // Bytes beyond ASCII are squares of their own, one a byte, as readFen shows them.
+    ['é6k/8/8/8/8/8/8/4K3 w - e9', [{ problem: 'bad-en-passant', squares: [] }, { problem: 'not-a-piece', squares: ['a8', 'b8'] }]],
+  ];
+  for (const [fen, expected] of cases) assert.deepEqual(problems(fen), expected, fen);
+  assert.equal(tablebaseAddressOfFen('8/8/8/4k3/8/8/8/4K2R w K - 12 40'), 'https://syzygy-tables.info/?fen=8/8/8/4k3/8/8/8/4K2R_w_K_-_12_40');
+  assert.equal(tablebaseAddressOfFen('4k3/8/8/8/8/8/8/4K3 b'), `https://syzygy-tables.info/?fen=4k3/8/8/8/8/8/8/4K3_b_-_-_0_1`);
+});
+
+test('readFen\'s fields lie where the module writes them', async () => {
+  const { RECORD_LAYOUT } = await import(`${PACKAGE}/bindings.js`);
+  const { instance } = await WebAssembly.instantiate(await readFile(`${PACKAGE}/piecefen.wasm`), {});
+  const words = new Uint32Array(instance.exports.memory.buffer, instance.exports.piecefen_record_layout(), 5);
+  assert.deepEqual([...words], [RECORD_LAYOUT.castling, RECORD_LAYOUT.sideToMove, RECORD_LAYOUT.halfmoveClock,
+    RECORD_LAYOUT.moveNumber, RECORD_LAYOUT.enPassant]);
+});
+
 test('anything but a string is a TypeError', () => {
   for (const notText of [undefined, null, 42, {}, ['Ke1'], new String('Ke1'), Symbol('Ke1')]) {
-    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen]) {
+    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen]) {
       assert.throws(() => operation(notText), TypeError);
     }
   }
@@ -74,6 +96,7 @@ test('memory does not grow with the number of calls', async () => {
       module.tablebaseAddress('Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7');
       module.toPieceList(long);
       module.readFen('rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1');
+      module.problems('kkkkkkkk/QQQQQQQQ/8/8/8/8/8/8 w KQkq e4 0 1');
     }
   };
   round();

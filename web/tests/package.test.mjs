@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The package as a user gets it: packed, installed from the tarball into a project of
-// their own without the network, imported, and type-checked from TypeScript.
+// The package as a user gets it: packed, installed from the tarball into a project that
+// `npm init -y` made, without the network, run by the README's own examples, and
+// type-checked from TypeScript.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { mkdir, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -13,20 +14,33 @@ import { PACKAGE } from './built.mjs';
 
 const SOURCE = fileURLToPath(new URL('../../', import.meta.url));
 const TSC = join(SOURCE, 'web/node_modules/.bin/tsc');
-const run = (command, args, cwd) => execFileSync(command, args, { cwd, encoding: 'utf8' });
+const run = (command, args, cwd) => execFileSync(command, args, { cwd, encoding: 'utf8', stdio: 'pipe' });
+
+// The README's first code block after the words that name `file`.
+async function readmeExample(file) {
+  const readme = await readFile(join(SOURCE, 'README.md'), 'utf8');
+  const block = readme.match(new RegExp(`\`${file.replace('.', '\\.')}\`(?:(?!\`\`\`)[^])*\`\`\`js\n([^]*?)\`\`\`\n`));
+  assert.ok(block, `README has no example in ${file}`);
+  return block[1];
+}
 
 let scratch;
 let tarball;
+let project;
 before(async () => {
   scratch = await mkdtemp(join(tmpdir(), 'piecefen-package-'));
   tarball = join(scratch, run('npm', ['pack', '--silent', '--pack-destination', scratch, PACKAGE]).trim());
+  project = join(scratch, 'project');
+  await mkdir(project);
+  run('npm', ['init', '-y'], project);
+  run('npm', ['install', '--offline', '--no-audit', '--no-fund', '--silent', tarball], project);
 });
 after(() => rm(scratch, { recursive: true, force: true }));
 
-test('the tarball holds the module, its wrapper, the types, README and LICENSE, at the project\'s version', async () => {
+test('the tarball holds the module, both entries, the types, README and LICENSE, at the project\'s version', async () => {
   const files = run('tar', ['-tzf', tarball]).split('\n').filter(Boolean).sort();
-  assert.deepEqual(files, ['LICENSE', 'README.md', 'bindings.js', 'package.json', 'piecefen.d.ts', 'piecefen.js',
-    'piecefen.wasm'].map((file) => `package/${file}`));
+  assert.deepEqual(files, ['LICENSE', 'README.md', 'bindings.js', 'package.json', 'piecefen-node.js', 'piecefen.d.ts',
+    'piecefen.js', 'piecefen.wasm'].map((file) => `package/${file}`));
   const cmake = await readFile(join(SOURCE, 'CMakeLists.txt'), 'utf8');
   const version = cmake.match(/^\s*VERSION (\S+)$/m)[1];
   assert.equal(tarball.endsWith(`piecefen-${version}.tgz`), true, tarball);
@@ -35,35 +49,40 @@ test('the tarball holds the module, its wrapper, the types, README and LICENSE, 
   assert.deepEqual(manifest.dependencies ?? {}, {});
 });
 
-test('a project installs the tarball offline, imports it and type-checks against it', async () => {
-  const project = join(scratch, 'project');
-  await rm(project, { recursive: true, force: true });
-  run('mkdir', ['-p', project]);
-  await writeFile(join(project, 'package.json'), JSON.stringify({ name: 'consumer', private: true, type: 'module' }));
-  run('npm', ['install', '--offline', '--no-audit', '--no-fund', '--silent', tarball], project);
+test('packing the source folder, where the module is not, fails and says how to pack', () => {
+  assert.throws(() => run('npm', ['pack', '--pack-destination', scratch], join(SOURCE, 'web')),
+    (error) => /pack the built package instead: cmake --workflow --preset wasm/.test(error.stderr));
+});
 
-  await writeFile(join(project, 'example.js'), `import { toFen, tablebaseAddress, toPieceList, readFen } from 'piecefen';
-console.log(toFen('Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7'));
-console.log(tablebaseAddress('Ke1 / Ke8'));
-console.log(toPieceList(toFen('Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7')));
-console.log(readFen('8/8/8/4k3/8/8/8/4K2R w K - 12 40').moveNumber);
-`);
-  assert.equal(run('node', ['example.js'], project), [
-    '6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1',
-    'https://syzygy-tables.info/?fen=4k3/8/8/8/8/8/8/4K3_w_-_-_0_1',
-    'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7',
-    '40', ''].join('\n'));
+// The README's example in `file`, run as it stands: each call prints the line its comment gives.
+async function runsAsTheReadmeSays(file) {
+  const code = await readmeExample(file);
+  await writeFile(join(project, file), code);
+  const expected = [...code.matchAll(/^console\.log\(.*\/\/ (.*)$/gm)].map((line) => line[1]);
+  assert.ok(expected.length >= 4, file);
+  assert.deepEqual(run(process.execPath, [file], project).trim().split('\n'), expected);
+}
 
-  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, type FenPosition } from 'piecefen';
+test('a project npm init made runs the README\'s example by import', () => runsAsTheReadmeSays('example.mjs'));
+
+test('and by require', { skip: process.features.require_module !== true && `node ${process.version} cannot require an ES module` },
+  () => runsAsTheReadmeSays('example.js'));
+
+test('TypeScript checks a project against the types', async () => {
+  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, type FenPosition, type Problem } from 'piecefen';
 const position: FenPosition = readFen(toFen('Ke1 / Ke8'));
 const blackQueenSide: boolean = position.castling[1][1];
 const counters: number = position.halfmoveClock + position.moveNumber + position.sideToMove;
 const squares: string = position.board + position.enPassant;
+const found: Problem[] = problems('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1');
+const named: string[] = found.filter(({ problem }) => problem === 'opposite-check').flatMap((each) => each.squares);
 // @ts-expect-error: only a string is a piece list
 toFen(42);
 // @ts-expect-error: castling holds two wings for each of two colours
 position.castling[0][2];
-export { blackQueenSide, counters, squares };
+// @ts-expect-error: the kinds of problem are named, and no other name is one
+found.filter(({ problem }) => problem === 'opposite_check');
+export { blackQueenSide, counters, squares, named };
 `);
   await writeFile(join(project, 'tsconfig.json'), JSON.stringify({
     compilerOptions: { strict: true, noEmit: true, module: 'nodenext', moduleResolution: 'nodenext', target: 'es2022' },

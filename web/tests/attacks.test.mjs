@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// The library's attack rules against a peer's: on random placements, the pieces that a
+// king not to move stands in check from, by piecefen's problems and by chess.js.
+import assert from 'node:assert/strict';
+import { test } from 'node:test';
+
+import { Chess } from 'chess.js';
+
+import { PACKAGE } from './built.mjs';
+
+const { problems } = await import(`${PACKAGE}/piecefen-node.js`);
+
+// A small seeded generator, so that a failure can be run again.
+function generator(seed) {
+  let state = seed >>> 0;
+  return (below) => {
+    state = (state + 0x6d2b79f5) >>> 0;
+    let t = Math.imul(state ^ (state >>> 15), 1 | state);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return (((t ^ (t >>> 14)) >>> 0) % below);
+  };
+}
+
+const name = (index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8));
+const placement = (board) => board.join('').match(/.{8}/g).map((row) => row.replace(/\.+/g, (run) => run.length)).join('/');
+
+test('attackers of either king agree with chess.js on 5,000 random placements', () => {
+  const random = generator(20261208);
+  let checks = 0;
+  for (let round = 0; round < 5000; ++round) {
+    // One king each, then from a few to most squares filled, pawns on any rank.
+    const board = Array(64).fill('.');
+    const free = () => { for (;;) { const at = random(64); if (board[at] === '.') return at; } };
+    const kings = { w: free(), b: 0 };
+    board[kings.w] = 'K';
+    kings.b = free();
+    board[kings.b] = 'k';
+    const pieces = random(40);
+    for (let piece = 0; piece < pieces; ++piece) board[free()] = 'QRBNPqrbnp'[random(10)];
+
+    for (const mover of ['w', 'b']) {
+      const fen = `${placement(board)} ${mover} - - 0 1`;
+      const king = mover === 'w' ? kings.b : kings.w;
+      const expected = new Chess(fen, { skipValidation: true }).attackers(name(king), mover);
+      const check = problems(fen).find(({ problem }) => problem === 'opposite-check');
+      const found = check ? check.squares.filter((square) => square !== name(king)) : [];
+      assert.deepEqual([...found].sort(), [...expected].sort(), fen);
+      if (expected.length > 0) ++checks;
+    }
+  }
+  // Enough of the placements must have had a check for the comparison to mean anything.
+  assert.ok(checks > 2000, `${checks} checks`);
+});
