@@ -38,8 +38,9 @@ TEST(Dump, InitialRecord) {
                                  "EP:          -\n"
                                  "HalfMove:    0\n"
                                  "MoveNumber:  1\n";
-    EXPECT_EQ(dumpOf(FenPosition{}), expected);
-    EXPECT_EQ(expected.size(), 259U);
+    const std::string report = dumpOf(FenPosition{});
+    EXPECT_EQ(report, expected);
+    EXPECT_EQ(report.size(), 259U);
 }
 
 TEST(Dump, OpeningAfterE4) {
@@ -54,8 +55,9 @@ TEST(Dump, OpeningAfterE4) {
                                  "EP:          e3\n"
                                  "HalfMove:    0\n"
                                  "MoveNumber:  1\n";
-    EXPECT_EQ(dumpOf(position), expected);
-    EXPECT_EQ(expected.size(), 260U);
+    const std::string report = dumpOf(position);
+    EXPECT_EQ(report, expected);
+    EXPECT_EQ(report.size(), 260U);
 }
 
 struct OddCase {
