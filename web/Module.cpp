@@ -33,6 +33,14 @@ void putWord(char* at, std::uint32_t value) {
     }
 }
 
+std::uint32_t getWord(const char* at) {
+    std::uint32_t value = 0;
+    for (int byte = 0; byte < 4; ++byte) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[byte])) << (8 * byte);
+    }
+    return value;
+}
+
 char* answer(const std::string& bytes) {
     auto* const block = static_cast<char*>(std::malloc(4 + bytes.size()));
     if (block == nullptr) {
@@ -109,6 +117,23 @@ char* piecefen_read_fen(const char* text, std::size_t size) {
     putWord(&record[MOVE_NUMBER], static_cast<std::uint32_t>(position.moveNumber));
     record += position.enPassant;
     return answer(record);
+}
+
+// The FEN line of a record in the block piecefen_read_fen answers with; a block too short
+// to hold every field leaves the record as it starts.
+char* piecefen_write_fen(const char* block, std::size_t size) {
+    piecefen::FenPosition position;
+    if (size >= EN_PASSANT) {
+        std::copy(block, block + 64, std::begin(position.board));
+        for (std::uint32_t right = 0; right < 4; ++right) {
+            position.castling[right / 2][right % 2] = block[CASTLING + right] != 0;
+        }
+        position.sideToMove = static_cast<std::int32_t>(getWord(block + SIDE_TO_MOVE));
+        position.halfmoveClock = static_cast<std::int32_t>(getWord(block + HALFMOVE_CLOCK));
+        position.moveNumber = static_cast<std::int32_t>(getWord(block + MOVE_NUMBER));
+        position.enPassant.assign(block + EN_PASSANT, size - EN_PASSANT);
+    }
+    return answer(position.toFen());
 }
 
 // The offsets of piecefen_read_fen's fields, in RecordField's order, four bytes each.

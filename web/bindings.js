@@ -16,6 +16,27 @@ const text = (heap, start, end) => String.fromCharCode.apply(null, heap.subarray
 // the tests compare these with the module's own piecefen_record_layout.
 export const RECORD_LAYOUT = Object.freeze({ castling: 64, sideToMove: 68, halfmoveClock: 72, moveNumber: 76, enPassant: 80 });
 
+const oneByteEach = (value) => typeof value === 'string' && /^[\x00-\xff]*$/.test(value);
+const isPair = (value) => Array.isArray(value) && value.length === 2;
+
+// The block the module reads a record from: its fields at RECORD_LAYOUT's offsets, one byte
+// a character of the board and the en-passant text, as readFen gives them.
+function recordBytes(position) {
+  const { board, sideToMove, castling, enPassant, halfmoveClock, moveNumber } = position ?? {};
+  if (!oneByteEach(board) || board.length !== 64 || !oneByteEach(enPassant) || !isPair(castling) || !castling.every(isPair)) {
+    throw new TypeError('piecefen: expected a record as readFen gives one: 64 squares, castling rights and the en-passant text');
+  }
+  const bytes = new Uint8Array(RECORD_LAYOUT.enPassant + enPassant.length);
+  const words = new DataView(bytes.buffer);
+  for (let at = 0; at < 64; ++at) bytes[at] = board.charCodeAt(at);
+  castling.flat().forEach((right, at) => { bytes[RECORD_LAYOUT.castling + at] = right ? 1 : 0; });
+  words.setInt32(RECORD_LAYOUT.sideToMove, Number(sideToMove) | 0, true);
+  words.setInt32(RECORD_LAYOUT.halfmoveClock, Number(halfmoveClock) | 0, true);
+  words.setInt32(RECORD_LAYOUT.moveNumber, Number(moveNumber) | 0, true);
+  for (let at = 0; at < enPassant.length; ++at) bytes[RECORD_LAYOUT.enPassant + at] = enPassant.charCodeAt(at);
+  return bytes;
+}
+
 // The names of the 64 squares in the record's order, a8 first.
 const SQUARES = Array.from({ length: 64 }, (_, index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8)));
 
@@ -36,6 +57,15 @@ export function bind(wasm) {
     const bytes = wasm.piecefen_alloc(capacity);
     const { written } = encoder.encodeInto(input, view().subarray(bytes, bytes + capacity));
     const block = operation(bytes, written);
+    wasm.piecefen_free(bytes);
+    return read(block, take);
+  }
+
+  // The same for bytes that go to the module as they are.
+  function callWithBytes(operation, input, take) {
+    const bytes = wasm.piecefen_alloc(input.length);
+    view().set(input, bytes);
+    const block = operation(bytes, input.length);
     wasm.piecefen_free(bytes);
     return read(block, take);
   }
@@ -84,6 +114,7 @@ export function bind(wasm) {
         moveNumber: word(heap, at('moveNumber')),
       };
     }),
+    writeFen: (position) => callWithBytes(wasm.piecefen_write_fen, recordBytes(position), text),
     problems: (fen) => call(wasm.piecefen_problems, fen, problemList),
     tablebaseAddressOfFen: (fen) => call(wasm.piecefen_tablebase_address_of_fen, fen, text),
   };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Types of the piecefen package: six functions over plain values.
+// Types of the piecefen package: seven functions over plain values.
 
 /** A position as a FEN line carries it, named as piecefen's C++ record. */
 export interface FenPosition {
@@ -47,6 +47,13 @@ export function toPieceList(fen: string): string;
 
 /** The record a FEN line fills; fields the text does not reach keep their first values. */
 export function readFen(fen: string): FenPosition;
+
+/**
+ * The FEN line of a record such as readFen gives, as the C++ library writes it: readFen's
+ * answer changed in any field. A board or en-passant text with a character beyond U+00FF,
+ * or a board of other than 64 characters, is a TypeError.
+ */
+export function writeFen(position: FenPosition): string;
 
 /** What is wrong with the position of a FEN line, each kind at most once; [] when nothing is. */
 export function problems(fen: string): Problem[];

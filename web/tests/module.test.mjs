@@ -7,7 +7,7 @@ import { test } from 'node:test';
 
 import { PACKAGE } from './built.mjs';
 
-const { toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen } =
+const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen } =
   await import(`${PACKAGE}/piecefen-node.js`);
 
 const EMPTY = '8/8/8/8/8/8/8/8 w - - 0 1';
@@ -44,6 +44,24 @@ test('readFen gives the record as a plain object', () => {
     board: '.'.repeat(64), sideToMove: 0, castling: [[false, false], [false, false]],
     enPassant: '-', halfmoveClock: 0, moveNumber: 1,
   });
+});
+
+test('writeFen writes back what readFen reads, whatever field was changed', () => {
+  const cases = [
+    ['rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b Kq e3 12 40', 'rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b Kq e3 12 40'],
+    ['', '8/8/8/8/8/8/8/8 w - - 0 1'],
+    // Bytes beyond ASCII go back one a character: é is two squares, which moves the rest one on, and € gives its first two bytes.
+    ['é6k/8/8/8/8/8/8/4K3 w - €', '\xc3\xa96/k7/8/8/8/8/8/5K2 w - \xe2\x82 0 1'],
+  ];
+  for (const [fen, written] of cases) assert.equal(writeFen(readFen(fen)), written, fen);
+  const position = readFen('4k3/8/8/8/8/8/8/4K2R w K - 0 1');
+  Object.assign(position, { board: `${'.'.repeat(63)}\xff`, sideToMove: 7, castling: [[false, true], [true, false]],
+    enPassant: 'x\0', halfmoveClock: -1, moveNumber: 1234 });
+  assert.equal(writeFen(position), '8/8/8/8/8/8/8/7\xff b Qk x\0  1234');
+  for (const notRecord of [null, 'e4', {}, { ...position, board: '.'.repeat(63) }, { ...position, board: '€'.repeat(64) },
+    { ...position, enPassant: 3 }, { ...position, castling: [true, false] }]) {
+    assert.throws(() => writeFen(notRecord), TypeError);
+  }
 });
 
 test('answers have one character per byte, whatever bytes the record holds', () => {
@@ -95,7 +113,7 @@ test('memory does not grow with the number of calls', async () => {
       module.toFen(long);
       module.tablebaseAddress('Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7');
       module.toPieceList(long);
-      module.readFen('rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1');
+      module.writeFen(module.readFen('rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1'));
       module.problems('kkkkkkkk/QQQQQQQQ/8/8/8/8/8/8 w KQkq e4 0 1');
     }
   };
