@@ -6,8 +6,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # The presets make warnings errors where CI is set, as it is on CI's machines.
 export CI=true
 
-# A step's heading, with how far into the script it starts.
-step() { printf '\n==== %s (at %d s)\n' "$*" "$SECONDS"; }
+# A step's heading, with how far into the whole run it starts: .ci/run's legs share its clock.
+export CI_STARTED=${CI_STARTED:-$(date +%s)}
+step() { printf '\n==== %s (at %d s)\n' "$*" $(($(date +%s) - CI_STARTED)); }
 
 # Installs the Debian packages that are missing, all in one go. Each argument is
 # what:package, where `what` is a command, a file or a pattern of files that the package
