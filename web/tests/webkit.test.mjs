@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// A first look at the page in WebKit, Safari's engine and so every iPhone's, through
+// WebKitGTK's WebDriver: the example typed, a piece put down from the palette, Black to
+// move, and no error on the way. WebKit paints a moment after the DOM changes, so each
+// check waits for what it expects.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { test } from 'node:test';
+import { pathToFileURL } from 'node:url';
+
+import { BUILD } from './built.mjs';
+import { webkit } from './browsers.mjs';
+
+const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
+const missing = spawnSync('sh', ['-c', 'command -v WebKitWebDriver && command -v xvfb-run']).status !== 0;
+
+test('WebKit: the example typed, a piece from the palette, Black to move, and no error', {
+  // CI installs what this needs, so only a developer's machine may go without.
+  skip: missing && process.env.CI !== 'true' && 'WebKitWebDriver or xvfb-run is not installed',
+}, async (t) => {
+  const browser = await webkit();
+  t.after(browser.close);
+  const run = (script) => browser.command('POST', '/execute/sync', { script, args: [] });
+  const element = async (css) => (await browser.command('POST', '/element', { using: 'css selector', value: css }))[ELEMENT];
+  const click = async (css) => browser.command('POST', `/element/${await element(css)}/click`, {});
+  const until = async (script, expected) => {
+    for (let tries = 0; ; ++tries) {
+      const value = await run(script);
+      if (value === expected || tries === 50) return assert.equal(value, expected, script);
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+  };
+
+  await browser.command('POST', '/url', { url: pathToFileURL(`${BUILD}/piecefen.html`).href });
+  await until('return performance.getEntriesByName("piecefen:board").length', 1);
+  await run('window.faults = []; addEventListener("error", (event) => faults.push(event.message));'
+    + 'addEventListener("unhandledrejection", (event) => faults.push(String(event.reason)));');
+  await browser.command('POST', `/element/${await element('#piece-list')}/value`, { text: 'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7' });
+  await until('return document.getElementById("fen").value', '6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1');
+  await click('[aria-label="black queen"]');
+  await click('[role="gridcell"][data-index="36"]');
+  await click('#black-to-move');
+  await until('return document.getElementById("fen").value', '6k1/5ppp/8/8/4q3/8/5PPP/5RK1 b - - 0 1');
+  const e4 = await element('[role="gridcell"][data-index="36"]');
+  assert.equal(await browser.command('GET', `/element/${e4}/computedlabel`), 'e4 black queen');
+  assert.deepEqual(await run('return faults'), []);
+});
