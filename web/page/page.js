@@ -78,7 +78,8 @@ function orient() {
 }
 
 // 2. The palette: the twelve pieces and the empty square, one of them pressed.
-const palette = [...'KQRBNPkqrbnp.'].map((piece) => {
+const PALETTE = [...'KQRBNPkqrbnp.'];
+const palette = PALETTE.map((piece) => {
   const button = document.createElement('button');
   button.type = 'button';
   button.className = piece === '.' ? 'piece empty' : 'piece';
@@ -93,11 +94,12 @@ const palette = [...'KQRBNPkqrbnp.'].map((piece) => {
 element('palette').append(...palette);
 
 function drawPalette() {
-  palette.forEach((button, at) => button.setAttribute('aria-pressed', String('KQRBNPkqrbnp.'[at] === chosen)));
+  palette.forEach((button, at) => button.setAttribute('aria-pressed', String(PALETTE[at] === chosen)));
 }
 
 // 3. Asking the library's rules: which castling rights the board allows, and which
-// en-passant squares, one candidate at a time.
+// en-passant squares, one candidate at a time (only a square on rank 3 or 6 can be one;
+// the rules say which).
 const hasProblem = (position, name) => piecefen.problems(piecefen.writeFen(position)).some(({ problem }) => problem === name);
 
 function possibleRights(position) {
