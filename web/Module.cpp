@@ -16,8 +16,9 @@
 
 namespace {
 
-// Where readFen's block keeps each field after the 64 squares; bindings.js reads them at
-// the offsets piecefen_record_layout gives, and its tests compare the two.
+// Where the record's block, which piecefen_read_fen writes and piecefen_write_fen reads,
+// keeps each field after the 64 squares. bindings.js names the same offsets, and its tests
+// compare them with what piecefen_record_layout gives.
 enum RecordField : std::uint32_t {
     CASTLING = 64,  // four bytes, 0 or 1: white king side, white queen side, black king side, black queen side
     SIDE_TO_MOVE = 68,
