@@ -1,6 +1,5 @@
 #include "rules/Problems.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdlib>
