@@ -36,6 +36,10 @@ copy_tree() {
     tar -c --exclude=./.git --exclude=./build --exclude=node_modules . | tar -x -C "$1"
 }
 
+# The README's example, and the line the tool prints for it.
+example=(Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7)
+example_fen="6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1"
+
 # The version in the CMake project, such as 1.3.0.
 project_version() {
     sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt
