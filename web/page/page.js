@@ -113,10 +113,13 @@ function enPassantSquares(position) {
   return SQUARES.filter((square) => /[36]$/.test(square) && !hasProblem({ ...position, enPassant: square }, 'bad-en-passant'));
 }
 
+// The record of the FEN shown.
+const current = () => piecefen.readFen(state.fen);
+
 // 4. Every view drawn from the state: the board, both fields, the controls, the problems,
 // the tablebase link and the address.
 function render() {
-  const position = piecefen.readFen(state.fen);
+  const position = current();
   const found = piecefen.problems(state.fen);
   const flagged = new Set(found.flatMap(({ squares }) => squares));
 
@@ -252,7 +255,6 @@ function commit(position, typedList) {
   render();
 }
 
-const current = () => piecefen.readFen(state.fen);
 
 function setSquares(changes) {
   const position = current();
