@@ -1,8 +1,10 @@
 #include "rules/Problems.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "position/PieceLetters.h"
 
@@ -87,21 +89,149 @@ Step lineFrom(int from, int to) {
     return {sign(rows), sign(columns)};
 }
 
-// Two checks at once come from a move that uncovers a line piece's check, so one of the
-// two must be a queen, rook or bishop, and they cannot stand on both sides of the king.
-bool impossibleDoubleCheck(const char (&board)[64], int king, std::uint64_t checkers) {
-    const int first = std::countr_zero(checkers);
-    const int second = 63 - std::countl_zero(checkers);
-    auto isLinePiece = [&board](int square) {
-        const int kind = pieceSlot(board[square]) % KINDS;
-        return kind == QUEEN || kind == ROOK || kind == BISHOP;
+// The squares strictly between the king and a checker on a line with it: where a piece
+// that stood there before the last move kept the check out. None for a knight or a neighbour.
+std::uint64_t squaresBetween(int king, int checker) {
+    const Step way = lineFrom(king, checker);
+    std::uint64_t between = 0;
+    if (way.row == 0 && way.column == 0) return 0;
+    for (int square = king + 8 * way.row + way.column; square != checker; square += 8 * way.row + way.column) {
+        between |= bit(square);
+    }
+    return between;
+}
+
+constexpr char letterOf(int colour, int kind) {
+    const char letter = FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
+    return colour == WHITE ? letter : static_cast<char>(letter - 'A' + 'a');
+}
+
+// A square as it stood before the last move.
+struct Change {
+    int square;
+    char before;
+};
+
+// Whether some last move of `moved`'s side can have given the check of `checkers` on the
+// king at `king`: a move of one of its pieces from a square that is empty now, after
+// which that king is in check and before which it was not. A move to a square that held
+// one of the king's own pieces is taken as a capture wherever it can be one, since a
+// piece taken there only blocks more lines. `doubleStep`, when set, is the one last move.
+bool checkCanHaveBeenGiven(const FenPosition& position, int king, std::uint64_t checkers, int moved,
+                           std::uint64_t doubleStep) {
+    const auto& board = position.board;
+    const int kingSide = 1 - moved;
+    const char taken = letterOf(kingSide, KNIGHT);
+    std::uint64_t between[64] = {};
+    for (std::uint64_t rest = checkers; rest != 0; rest &= rest - 1) {
+        const int checker = std::countr_zero(rest);
+        between[checker] = squaresBetween(king, checker);
+    }
+
+    // Whether the king stood out of check with the changes undone. Each checker must have
+    // been moved, or had its line to the king closed by a square that was taken then.
+    auto wasOutOfCheck = [&](std::initializer_list<Change> changes) {
+        std::uint64_t changed = 0;
+        std::uint64_t takenBefore = 0;
+        for (const Change& change : changes) {
+            changed |= bit(change.square);
+            if (change.before != '.') takenBefore |= bit(change.square);
+        }
+        for (std::uint64_t rest = checkers & ~changed; rest != 0; rest &= rest - 1) {
+            if ((between[std::countr_zero(rest)] & takenBefore) == 0) return false;
+        }
+        char before[64];
+        std::copy(std::begin(board), std::end(board), std::begin(before));
+        for (const Change& change : changes) before[change.square] = change.before;
+        return attackersOf(before, king, moved) == 0;
     };
-    if (!isLinePiece(first) && !isLinePiece(second)) return true;
-    // The line piece's way to the king is never {0, 0}, so the two ways are opposite only
-    // when both checkers stand on lines through the king, one on each side.
-    const Step toFirst = lineFrom(king, first);
-    const Step toSecond = lineFrom(king, second);
-    return toFirst.row == -toSecond.row && toFirst.column == -toSecond.column;
+
+    // A pawn of `moved` moves forward by `forward` squares of the board index.
+    const int forward = moved == WHITE ? -8 : 8;
+    const int pawnRow = moved == WHITE ? 6 : 1;
+    const int farRow = moved == WHITE ? 0 : 7;
+    const char pawn = letterOf(moved, PAWN);
+    auto empty = [&board](int row, int column) { return onBoard(row, column) && board[row * 8 + column] == '.'; };
+
+    if (doubleStep != 0) {
+        const int target = std::countr_zero(doubleStep);
+        return wasOutOfCheck({{target + forward, '.'}, {target - forward, pawn}});
+    }
+
+    // Every piece of `moved`, and every square it can have come from.
+    for (int square = 0; square < 64; ++square) {
+        const int kind = pieceSlot(board[square]) - moved * KINDS;
+        if (kind < 0 || kind >= KINDS) continue;
+        const char letter = board[square];
+        const int row = square / 8;
+        const int column = square % 8;
+        if (kind == PAWN) {
+            // One step or two straight on, to an empty square; one aside taking, en passant too.
+            const int from = square - forward;
+            const int fromRow = from / 8;
+            const bool fromOwnSide = fromRow >= 0 && fromRow < 8 && fromRow != 7 - farRow;
+            if (fromOwnSide && board[from] == '.') {
+                if (wasOutOfCheck({{square, '.'}, {from, pawn}})) return true;
+                if (fromRow - forward / 8 == pawnRow && board[from - forward] == '.' &&
+                    wasOutOfCheck({{square, '.'}, {from - forward, pawn}})) {
+                    return true;
+                }
+            }
+            for (const int side : {-1, 1}) {
+                if (!fromOwnSide || !empty(fromRow, column + side)) continue;
+                if (wasOutOfCheck({{square, taken}, {from + side, pawn}})) return true;
+                // En passant: the pawn taken stood beside the square it came from.
+                const bool passedRank = fromRow == (moved == WHITE ? 3 : 4);
+                if (passedRank && board[from] == '.' &&
+                    wasOutOfCheck({{square, '.'}, {from + side, pawn}, {from, letterOf(kingSide, PAWN)}})) {
+                    return true;
+                }
+            }
+            continue;
+        }
+        if (row == farRow && kind != KING) {
+            // A piece on the far rank may be a pawn that has just arrived there.
+            const int fromRow = row - forward / 8;
+            for (const int side : {-1, 0, 1}) {
+                if (empty(fromRow, column + side) &&
+                    wasOutOfCheck({{square, side == 0 ? '.' : taken}, {fromRow * 8 + column + side, pawn}})) {
+                    return true;
+                }
+            }
+        }
+        if (kind == KNIGHT) {
+            for (const Step jump : JUMPS) {
+                if (empty(row + jump.row, column + jump.column) &&
+                    wasOutOfCheck({{square, taken}, {(row + jump.row) * 8 + column + jump.column, letter}})) {
+                    return true;
+                }
+            }
+            continue;
+        }
+        // Kings step, the others slide, each along its own lines.
+        for (std::size_t line = 0; line < LINES.size(); ++line) {
+            const bool diagonal = line >= 4;
+            if ((kind == ROOK && diagonal) || (kind == BISHOP && !diagonal)) continue;
+            const Step step = LINES[line];
+            for (int r = row + step.row, c = column + step.column; empty(r, c); r += step.row, c += step.column) {
+                if (wasOutOfCheck({{square, taken}, {r * 8 + c, letter}})) return true;
+                if (kind == KING) break;
+            }
+        }
+        // Castling: the king two squares from its home, its rook on the square it passed.
+        const int home = (7 - farRow) * 8 + 4;
+        if (kind == KING && (square == home + 2 || square == home - 2)) {
+            const bool kingSideWing = square == home + 2;
+            const int rookNow = kingSideWing ? home + 1 : home - 1;
+            const int corner = kingSideWing ? home + 3 : home - 4;
+            const bool wayClear = kingSideWing || board[home - 3] == '.';
+            if (board[rookNow] == letterOf(moved, ROOK) && board[home] == '.' && board[corner] == '.' && wayClear &&
+                wasOutOfCheck({{square, '.'}, {rookNow, '.'}, {home, letter}, {corner, letterOf(moved, ROOK)}})) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // The squares of the pieces a colour has more of than a game can give it, or 0.
@@ -210,7 +340,8 @@ std::vector<Problem> problems(const FenPosition& position) {
     const std::uint64_t homeless = castlingWithoutPieces(position, pieces);
     if (homeless != 0) report(ProblemKind::badCastlingRights, homeless);
     std::uint64_t target = 0;
-    if (!enPassantFits(position, target)) report(ProblemKind::badEnPassant, target);
+    const bool enPassantFound = enPassantFits(position, target);
+    if (!enPassantFound) report(ProblemKind::badEnPassant, target);
 
     // 3. Checks, where a colour has one king to be in check.
     const int mover = position.sideToMove == 0 ? WHITE : BLACK;
@@ -224,8 +355,9 @@ std::vector<Problem> problems(const FenPosition& position) {
         const int king = std::countr_zero(pieces[mover][KING]);
         const std::uint64_t checkers = attackersOf(board, king, waiting);
         const int count = std::popcount(checkers);
-        if (count > 2) report(ProblemKind::tooManyCheckers, bit(king) | checkers);
-        if (count == 2 && impossibleDoubleCheck(board, king, checkers)) {
+        if (count > 2) {
+            report(ProblemKind::tooManyCheckers, bit(king) | checkers);
+        } else if (count > 0 && !checkCanHaveBeenGiven(position, king, checkers, waiting, enPassantFound ? target : 0)) {
             report(ProblemKind::impossibleCheck, bit(king) | checkers);
         }
     }

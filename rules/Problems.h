@@ -22,7 +22,7 @@ enum class ProblemKind : std::uint8_t {
     badEnPassant,        // neither "-" nor a square a pawn has just passed over
     oppositeCheck,       // the side not to move stands in check
     tooManyCheckers,     // the side to move is attacked by more than two pieces
-    impossibleCheck,     // two checkers no single move can have given
+    impossibleCheck,     // a check of one or two pieces that no last move can have given
     notAPiece,           // a square holds a byte that is no piece letter
 };
 

@@ -150,32 +150,56 @@ TEST(Problems, TheKingNotToMoveInCheck) {
     });
 }
 
+// A check stands only where some last move of the other side gave it: the piece that
+// moved checks, or it uncovered a line, or both, and the king was not in check before.
 TEST(Problems, ChecksOnTheKingToMove) {
     expectProblems({
         // A discovered check with a knight's check: a double check a move can give.
         {"4k3/8/3N4/8/8/8/8/4RK2 b - - 0 1", ""},
-        {"4k3/8/8/8/B7/8/8/4R1K1 b - - 0 1", ""},
         {"4k3/8/3N4/8/B7/8/8/4R1K1 b - - 0 1", "too-many-checkers e8 d6 a4 e1"},
         {"4k3/3P4/5N2/8/8/8/8/4K3 b - - 0 1", "impossible-check e8 d7 f6"},
         {"4k3/8/3N1N2/8/8/8/8/4K3 b - - 0 1", "impossible-check e8 d6 f6"},
         // A king attacked along all eight lines, and from all eight knight's jumps.
         {"1B2R2B/8/8/R3k2R/8/8/2K4B/B3R3 b - - 0 1", "too-many-checkers b8 e8 h8 a5 e5 h5 h2 a1 e1"},
         {"k7/8/3n1n2/2n3n1/4K3/2n3n1/3n1n2/8 w - - 0 1", "too-many-checkers d6 f6 c5 g5 e4 c3 g3 d2 f2"},
+        // Two line pieces on both sides of the king, or neither able to have uncovered the other.
         {"R3k2R/8/8/8/8/8/8/4K3 b - - 0 1", "impossible-check a8 e8 h8"},
         {"8/6B1/8/4k3/8/2B5/8/4K3 b - - 0 1", "impossible-check g7 e5 c3"},
+        {"8/8/8/4k3/8/2B3B1/8/4K3 b - - 0 1", "impossible-check e5 c3 g3"},
         {"4R3/8/8/4k3/8/8/8/4R1K1 b - - 0 1", "impossible-check e8 e5 e1"},
+        {"8/8/8/R3k3/8/8/8/4R1K1 b - - 0 1", "impossible-check a5 e5 e1"},
         {"7B/8/8/4k3/3P4/8/8/6K1 b - - 0 1", "impossible-check h8 e5 d4"},
-        {"8/6B1/8/4k3/8/8/8/4R1K1 b - - 0 1", ""},
-        {"1B6/8/8/4k3/3P4/8/8/6K1 b - - 0 1", ""},
-        // A knight stands on no line, so a line piece on any side of the king may join it.
-        {"8/5N2/8/4k3/8/8/8/4R1K1 b - - 0 1", ""},
-        {"4R3/8/8/4k3/8/5N2/8/6K1 b - - 0 1", ""},
+        {"1B6/8/8/4k3/3P4/8/8/4K3 b - - 0 1", "impossible-check b8 e5 d4"},
+        {"8/6B1/8/4k3/8/8/8/4R1K1 b - - 0 1", "impossible-check g7 e5 e1"},
+        {"4k3/8/8/8/B7/8/8/4R1K1 b - - 0 1", "impossible-check e8 a4 e1"},
+        {"8/8/4R3/4k3/3B4/8/8/4K3 b - - 0 1", "impossible-check e6 e5 d4"},
+        {"8/5N2/8/4k3/8/8/8/4R1K1 b - - 0 1", "impossible-check f7 e5 e1"},
+        {"4R3/8/8/4k3/8/5N2/8/6K1 b - - 0 1", "impossible-check e8 e5 f3"},
+        {"8/8/8/R3k3/8/5N2/8/6K1 b - - 0 1", "impossible-check a5 e5 f3"},
+        {"1B6/8/8/4k3/8/5N2/8/7K b - - 0 1", "impossible-check b8 e5 f3"},
+        {"6K1/8/8/8/8/R3k3/8/2B5 b - - 0 1", "impossible-check a3 e3 c1"},
+        // The knight left the rook's line, the bishop the queen's, the pawn the rook's by taking.
         {"8/8/8/4k2R/8/5N2/8/6K1 b - - 0 1", ""},
-        {"8/8/8/R3k3/8/5N2/8/6K1 b - - 0 1", ""},
-        {"1B6/8/8/4k3/8/5N2/8/7K b - - 0 1", ""},
-        {"6K1/8/8/8/8/R3k3/8/2B5 b - - 0 1", ""},
+        {"4k3/8/3N4/8/8/8/8/K3R3 b - - 0 1", ""},
+        {"7k/8/8/4B3/8/8/1Q6/K7 b - - 0 1", ""},
+        {"3Rk3/8/8/8/8/8/8/K3R3 b - - 0 1", ""},
+        // A pawn that has never moved checks from where it always stood.
+        {"8/8/8/8/8/3k4/4P3/6K1 b - - 0 1", "impossible-check d3 e2"},
+        {"8/3p4/4K3/8/8/8/8/6k1 w - - 0 1", "impossible-check d7 e6"},
+        {"6k1/8/8/8/8/8/3p4/4K3 w - - 0 1", ""},
+        {"8/8/8/8/4P3/3k4/8/6K1 b - - 0 1", ""},
+        // The double step the en-passant square names is the last move, and must fit the check.
+        {"R3k3/8/8/8/3P4/8/8/4K3 b - d3 0 1", "impossible-check a8 e8"},
+        {"4k3/8/8/3p4/8/8/8/r3K3 w - d6 0 1", "impossible-check a1 e1"},
+        {"8/7k/8/8/2P5/8/8/1B2K3 b - c3 0 1", ""},
+        {"8/8/8/8/3Pk3/8/8/4K3 b - d3 0 1", ""},
+        {"8/8/8/8/3P4/4k3/8/4K3 b - d3 0 1", ""},
+        // Only en passant uncovers both lines: the pawn left d5 and took the pawn on e5.
+        {"3R3B/8/4P3/8/3k4/8/8/K7 b - - 0 1", ""},
+        {"3R3B/4P3/8/8/3k4/8/8/K7 b - - 0 1", "impossible-check d8 h8 d4"},
+        // With the kings side by side, the king is one of the checkers.
         {"8/8/8/8/8/3k4/2P1K3/8 b - - 0 1", "opposite-check d3 e2; impossible-check d3 c2 e2"},
-        {"8/8/8/8/8/3k4/4K3/3R4 b - - 0 1", "opposite-check d3 e2"},
+        {"8/8/8/8/8/3k4/4K3/3R4 b - - 0 1", "opposite-check d3 e2; impossible-check d3 e2 d1"},
     });
 }
 
