@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include <piecefen/notation/FenErrors.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Problems.h>
 
@@ -16,6 +17,8 @@ const std::string EXAMPLE = "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7";
 const std::string OPENING = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const std::string MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/2ppP3/3P4/2PB1N2/PP1N1PPP/R1BQK2R w KQ d6 14 27";
 // Every square taken, and four kinds of problem to report, the material of both colours among them.
+// A double check that a knight's move gave, uncovering the rook: every last move is tried.
+const std::string DOUBLE_CHECK = "4k3/8/3N4/8/8/8/8/K3R3 b - - 0 1";
 const std::string CROWDED = "qqqqkqqq/pppppppp/QQQQQQQQ/nnnnnnnn/NNNNNNNN/PPPPPPPP/RRRRRRRR/BBBBKBBx b KQkq e6 0 1";
 
 // The example repeated to exactly `size` bytes: every placement in it is read.
@@ -78,6 +81,15 @@ void problems(benchmark::State& state, const std::string& line) {
 BENCHMARK_CAPTURE(problems, opening, OPENING);
 BENCHMARK_CAPTURE(problems, middlegame, MIDDLEGAME);
 BENCHMARK_CAPTURE(problems, crowded, CROWDED);
+BENCHMARK_CAPTURE(problems, doubleCheck, DOUBLE_CHECK);
+
+void fenErrors(benchmark::State& state, const std::string& line) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(piecefen::fenErrors(line));
+    }
+}
+BENCHMARK_CAPTURE(fenErrors, opening, OPENING);
+BENCHMARK_CAPTURE(fenErrors, middlegame, MIDDLEGAME);
 
 // A stream that takes every byte and keeps none, so the driver's output costs what the
 // buffered write and the flush cost, with no system call.

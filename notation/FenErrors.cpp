@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "position/PieceLetters.h"
 
@@ -21,8 +22,10 @@ constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Digits as a counter is written: "0", or no leading zero. The readers take three digits
+// at most, so "0007" would read as 0; what they read of a number so written is no error.
 constexpr bool isNumber(std::string_view field) {
-    return std::all_of(field.begin(), field.end(), isDigit);
+    return std::all_of(field.begin(), field.end(), isDigit) && (field.size() == 1 || field[0] != '0');
 }
 
 // Eight ranks, each of eight squares, spelled in piece letters, digits 1 to 8 and "/".
@@ -85,7 +88,7 @@ void checkField(int number, std::string_view field, std::size_t start, std::vect
         case 4: fits = enPassantFits(field); kind = FenErrorKind::enPassant; break;
         case 5: fits = isNumber(field); kind = FenErrorKind::halfmoveClock; break;
         case 6:
-            fits = isNumber(field) && field.find_first_not_of('0') != std::string_view::npos;
+            fits = isNumber(field) && field != "0";
             kind = FenErrorKind::moveNumber;
             break;
         default: return;
@@ -125,7 +128,10 @@ std::vector<FenError> fenErrors(std::string_view text) {
         checkField(fields, text.substr(fieldStart, at - fieldStart), fieldStart, errors);
     }
     if (fields == 0) errors.push_back({FenErrorKind::ranks, 0});
-    std::stable_sort(errors.begin(), errors.end(), [](const FenError& a, const FenError& b) { return a.at < b.at; });
+    // Nearly in order already; an insertion keeps errors at one offset in the order found.
+    for (std::size_t next = 1; next < errors.size(); ++next) {
+        for (std::size_t at = next; at > 0 && errors[at].at < errors[at - 1].at; --at) std::swap(errors[at], errors[at - 1]);
+    }
     return errors;
 }
 

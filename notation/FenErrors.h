@@ -19,8 +19,8 @@ enum class FenErrorKind : std::uint8_t {
     side,            // a side to move other than "w" or "b"
     castling,        // neither "-" nor letters of "KQkq" in that order, each at most once
     enPassant,       // neither "-" nor a square on rank 3 or 6
-    halfmoveClock,   // not a whole number from 0
-    moveNumber,      // not a whole number from 1
+    halfmoveClock,   // not a whole number from 0, written without a leading zero
+    moveNumber,      // not a whole number from 1, written without a leading zero
 };
 
 // One departure and the byte offset in the text where it stands.

@@ -129,7 +129,9 @@ TEST(FenErrors, SideCastlingAndEnPassant) {
 TEST(FenErrors, Counters) {
     expectErrors({
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", ""},
-        {"4k3/8/8/8/8/8/8/4K3 w - - 05 007", ""},
+        // A leading zero is no way to write a counter, and three are more than a reader takes.
+        {"4k3/8/8/8/8/8/8/4K3 w - - 05 007", "halfmove-clock 26; move-number 29"},
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 0001", "move-number 28"},
         {"4k3/8/8/8/8/8/8/4K3 w - - -1 1", "halfmove-clock 26"},
         {"4k3/8/8/8/8/8/8/4K3 w - - x 1", "halfmove-clock 26"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 1x 1", "halfmove-clock 26"},
@@ -154,7 +156,7 @@ TEST(FenErrors, WhatTheWriterWritesHasNone) {
         ASSERT_EQ(errorsOf(position.toFen()), "") << text;
     }
     for (const char* line : {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
-                             "8/8/8/4k3/8/8/8/4K2R w K - 12 40", "4k3/8/8/8/8/8/8/4K3 w - - 05 007",
+                             "8/8/8/4k3/8/8/8/4K2R w K - 12 40", "4k3/8/8/8/8/8/8/4K3 w - - 1234 5678",
                              "4k3/8/8/8/8/8/8/4K3"}) {
         ASSERT_EQ(errorsOf(line), "") << line;
         position.fromFen(line);

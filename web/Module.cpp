@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "notation/FenErrors.h"
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
 #include "rules/Problems.h"
@@ -158,6 +159,23 @@ char* piecefen_problems(const char* text, std::size_t size) {
 // The name of a kind of problem, such as "opposite-check"; empty past the last kind.
 char* piecefen_problem_name(std::uint32_t kind) {
     return answer(std::string(piecefen::problemName(static_cast<piecefen::ProblemKind>(std::min<std::uint32_t>(kind, 255)))));
+}
+
+// Where a FEN line departs from FEN: five bytes an error, its kind and then the byte
+// offset where it stands, little-endian.
+char* piecefen_fen_errors(const char* text, std::size_t size) {
+    std::string block;
+    for (const auto& [kind, at] : piecefen::fenErrors(std::string_view(text, size))) {
+        block += static_cast<char>(kind);
+        block.append(4, '\0');
+        putWord(&block[block.size() - 4], static_cast<std::uint32_t>(at));
+    }
+    return answer(block);
+}
+
+// The name of a kind of FEN error, such as "rank-length"; empty past the last kind.
+char* piecefen_fen_error_name(std::uint32_t kind) {
+    return answer(std::string(piecefen::fenErrorName(static_cast<piecefen::FenErrorKind>(std::min<std::uint32_t>(kind, 255)))));
 }
 
 }  // extern "C"

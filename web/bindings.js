@@ -9,8 +9,14 @@ const encoder = new TextEncoder();
 const word = (heap, at) => heap[at] | (heap[at + 1] << 8) | (heap[at + 2] << 16) | (heap[at + 3] << 24);
 
 // One character per byte, whatever the byte (a "latin1" TextDecoder would turn 0x80 to
-// 0x9f into other characters); every answer is short, under 200 bytes.
-const text = (heap, start, end) => String.fromCharCode.apply(null, heap.subarray(start, end));
+// 0x9f into other characters); taken a slice at a time, since a call can spread only so
+// many arguments onto the stack.
+const SLICE = 0x2000;
+const text = (heap, start, end) => {
+  let result = '';
+  for (let at = start; at < end; at += SLICE) result += String.fromCharCode.apply(null, heap.subarray(at, Math.min(at + SLICE, end)));
+  return result;
+};
 
 // Where readFen's answer keeps each field after the 64 squares, as Module.cpp writes it;
 // the tests compare these with the module's own piecefen_record_layout.
@@ -18,23 +24,51 @@ export const RECORD_LAYOUT = Object.freeze({ castling: 64, sideToMove: 68, halfm
 
 const oneByteEach = (value) => typeof value === 'string' && /^[\x00-\xff]*$/.test(value);
 const isPair = (value) => Array.isArray(value) && value.length === 2;
+const isInt = (value) => Number.isInteger(value) && value >= -(2 ** 31) && value < 2 ** 31;
+
+// Refuses a record's field that the module could only write as something else.
+function refuse(field, expected) {
+  throw new TypeError(`piecefen: writeFen expected ${field} to be ${expected}`);
+}
 
 // The block the module reads a record from: its fields at RECORD_LAYOUT's offsets, one byte
 // a character of the board and the en-passant text, as readFen gives them.
 function recordBytes(position) {
   const { board, sideToMove, castling, enPassant, halfmoveClock, moveNumber } = position ?? {};
-  if (!oneByteEach(board) || board.length !== 64 || !oneByteEach(enPassant) || !isPair(castling) || !castling.every(isPair)) {
-    throw new TypeError('piecefen: expected a record as readFen gives one: 64 squares, castling rights and the en-passant text');
+  if (!oneByteEach(board) || board.length !== 64) refuse('board', '64 characters, none beyond U+00FF');
+  if (sideToMove !== 0 && sideToMove !== 1) refuse('sideToMove', '0 or 1');
+  if (!isPair(castling) || !castling.every((wings) => isPair(wings) && wings.every((right) => typeof right === 'boolean'))) {
+    refuse('castling', 'two pairs of booleans');
   }
+  if (!oneByteEach(enPassant)) refuse('enPassant', 'a string with no character beyond U+00FF');
+  if (!isInt(halfmoveClock)) refuse('halfmoveClock', 'a whole number in the 32-bit range');
+  if (!isInt(moveNumber)) refuse('moveNumber', 'a whole number in the 32-bit range');
   const bytes = new Uint8Array(RECORD_LAYOUT.enPassant + enPassant.length);
   const words = new DataView(bytes.buffer);
   for (let at = 0; at < 64; ++at) bytes[at] = board.charCodeAt(at);
   castling.flat().forEach((right, at) => { bytes[RECORD_LAYOUT.castling + at] = right ? 1 : 0; });
-  words.setInt32(RECORD_LAYOUT.sideToMove, Number(sideToMove) | 0, true);
-  words.setInt32(RECORD_LAYOUT.halfmoveClock, Number(halfmoveClock) | 0, true);
-  words.setInt32(RECORD_LAYOUT.moveNumber, Number(moveNumber) | 0, true);
+  words.setInt32(RECORD_LAYOUT.sideToMove, sideToMove, true);
+  words.setInt32(RECORD_LAYOUT.halfmoveClock, halfmoveClock, true);
+  words.setInt32(RECORD_LAYOUT.moveNumber, moveNumber, true);
   for (let at = 0; at < enPassant.length; ++at) bytes[RECORD_LAYOUT.enPassant + at] = enPassant.charCodeAt(at);
   return bytes;
+}
+
+// The index in `string` of the character that holds each of the ascending UTF-8 byte
+// `offsets`, as encodeInto writes the string (a lone surrogate as the three bytes of U+FFFD).
+function indicesOf(string, offsets) {
+  let byte = 0;
+  let index = 0;
+  return offsets.map((offset) => {
+    while (index < string.length) {
+      const code = string.codePointAt(index);
+      const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+      if (byte + size > offset) break;
+      byte += size;
+      index += size === 4 ? 2 : 1;
+    }
+    return index;
+  });
 }
 
 // The names of the 64 squares in the record's order, a8 first.
@@ -55,33 +89,49 @@ export function bind(wasm) {
     // No UTF-16 code unit takes more than three bytes of UTF-8.
     const capacity = 3 * input.length;
     const bytes = wasm.piecefen_alloc(capacity);
-    const { written } = encoder.encodeInto(input, view().subarray(bytes, bytes + capacity));
-    const block = operation(bytes, written);
-    wasm.piecefen_free(bytes);
+    let block;
+    try {
+      const { written } = encoder.encodeInto(input, view().subarray(bytes, bytes + capacity));
+      block = operation(bytes, written);
+    } finally {
+      wasm.piecefen_free(bytes);
+    }
     return read(block, take);
   }
 
   // The same for bytes that go to the module as they are.
   function callWithBytes(operation, input, take) {
     const bytes = wasm.piecefen_alloc(input.length);
-    view().set(input, bytes);
-    const block = operation(bytes, input.length);
-    wasm.piecefen_free(bytes);
+    let block;
+    try {
+      view().set(input, bytes);
+      block = operation(bytes, input.length);
+    } finally {
+      wasm.piecefen_free(bytes);
+    }
     return read(block, take);
   }
 
-  // Lets `take` have an answer's bytes, from `start` to `end` of the view, then frees them.
+  // Lets `take` have an answer's bytes, from `start` to `end` of the view, then frees them,
+  // whatever `take` does.
   function read(block, take) {
-    const answer = view();
-    const start = block + 4;
-    const result = take(answer, start, start + word(answer, block));
-    wasm.piecefen_free(block);
-    return result;
+    try {
+      const answer = view();
+      const start = block + 4;
+      return take(answer, start, start + word(answer, block));
+    } finally {
+      wasm.piecefen_free(block);
+    }
   }
 
   // The kinds' names, as the module gives them, in the order of their numbers.
-  const problemNames = [];
-  for (let name; (name = read(wasm.piecefen_problem_name(problemNames.length), text)) !== '';) problemNames.push(name);
+  const namesOf = (operation) => {
+    const names = [];
+    for (let name; (name = read(operation(names.length), text)) !== '';) names.push(name);
+    return names;
+  };
+  const problemNames = namesOf(wasm.piecefen_problem_name);
+  const fenErrorNames = namesOf(wasm.piecefen_fen_error_name);
 
   // Each problem comes as its kind in one byte and its squares as two words, the low one first.
   const problemList = (heap, start, end) => {
@@ -117,5 +167,17 @@ export function bind(wasm) {
     writeFen: (position) => callWithBytes(wasm.piecefen_write_fen, recordBytes(position), text),
     problems: (fen) => call(wasm.piecefen_problems, fen, problemList),
     tablebaseAddressOfFen: (fen) => call(wasm.piecefen_tablebase_address_of_fen, fen, text),
+    fenErrors: (fen) => {
+      // Each error comes as its kind in one byte and its byte offset in a word; a character
+      // of several bytes may be at fault in each of them, and is named once.
+      const found = call(wasm.piecefen_fen_errors, fen, (heap, start, end) => {
+        const list = [];
+        for (let at = start; at < end; at += 5) list.push({ error: fenErrorNames[heap[at]], offset: word(heap, at + 1) });
+        return list;
+      });
+      const indices = indicesOf(fen, found.map(({ offset }) => offset));
+      return found.map(({ error }, at) => ({ error, at: indices[at] }))
+        .filter(({ error, at }, place, all) => place === 0 || error !== all[place - 1].error || at !== all[place - 1].at);
+    },
   };
 }

@@ -8,5 +8,5 @@ import { bind } from './bindings.js';
 
 const module = new WebAssembly.Module(readFileSync(new URL('./piecefen.wasm', import.meta.url)));
 
-export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen } =
+export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen, fenErrors } =
   bind(new WebAssembly.Instance(module, {}).exports);

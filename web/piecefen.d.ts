@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Types of the piecefen package: seven functions over plain values.
+// Types of the piecefen package: functions over plain values.
 
 /** A position as a FEN line carries it, named as piecefen's C++ record. */
 export interface FenPosition {
@@ -50,8 +50,10 @@ export function readFen(fen: string): FenPosition;
 
 /**
  * The FEN line of a record such as readFen gives, as the C++ library writes it: readFen's
- * answer changed in any field. A board or en-passant text with a character beyond U+00FF,
- * or a board of other than 64 characters, is a TypeError.
+ * answer changed in any field. A TypeError names the field that is not as readFen gives
+ * it: a board of other than 64 characters, a board or en-passant text with a character
+ * beyond U+00FF, a side to move other than 0 or 1, a castling right that is no boolean, or
+ * a counter that is not a whole number in the 32-bit range.
  */
 export function writeFen(position: FenPosition): string;
 
@@ -60,3 +62,28 @@ export function problems(fen: string): Problem[];
 
 /** The address that opens the position of a FEN line, as readFen reads it, on the Syzygy tablebase page. */
 export function tablebaseAddressOfFen(fen: string): string;
+
+/** The ways a text departs from a FEN line, in the order fenErrors() can list them. */
+export type FenErrorName =
+  | 'space'
+  | 'fields'
+  | 'ranks'
+  | 'rank-length'
+  | 'board-character'
+  | 'side'
+  | 'castling'
+  | 'en-passant'
+  | 'halfmove-clock'
+  | 'move-number';
+
+/** One departure from FEN, and the index in the text of the character at fault: text[at]. */
+export interface FenError {
+  error: FenErrorName;
+  at: number;
+}
+
+/**
+ * Every way the text departs from FEN, in the order of where they stand; [] for a
+ * well-formed line, which may stop after any field. The empty text is [{ error: 'ranks', at: 0 }].
+ */
+export function fenErrors(text: string): FenError[];

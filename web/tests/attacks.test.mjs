@@ -51,3 +51,22 @@ test('attackers of either king agree with chess.js on 5,000 random placements', 
   // Enough of the placements must have had a check for the comparison to mean anything.
   assert.ok(checks > 2000, `${checks} checks`);
 });
+
+test('no position of 150 random games has a problem, checks by promotion among them', () => {
+  const random = generator(20261209);
+  let checks = 0;
+  let promotions = 0;
+  for (let game = 0; game < 150; ++game) {
+    const chess = new Chess();
+    for (let ply = 0; ply < 300 && !chess.isGameOver(); ++ply) {
+      const moves = chess.moves();
+      const move = moves[random(moves.length)];
+      chess.move(move);
+      const fen = chess.fen();
+      assert.deepEqual(problems(fen), [], fen);
+      if (/[+#]$/.test(move)) ++checks;
+      if (/=.[+#]$/.test(move)) ++promotions;
+    }
+  }
+  assert.ok(checks > 1000 && promotions > 10, `${checks} checks, ${promotions} by promotion`);
+});

@@ -7,7 +7,7 @@ import { test } from 'node:test';
 
 import { PACKAGE } from './built.mjs';
 
-const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen } =
+const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen, fenErrors } =
   await import(`${PACKAGE}/piecefen-node.js`);
 
 const EMPTY = '8/8/8/8/8/8/8/8 w - - 0 1';
@@ -55,13 +55,59 @@ test('writeFen writes back what readFen reads, whatever field was changed', () =
   ];
   for (const [fen, written] of cases) assert.equal(writeFen(readFen(fen)), written, fen);
   const position = readFen('4k3/8/8/8/8/8/8/4K2R w K - 0 1');
-  Object.assign(position, { board: `${'.'.repeat(63)}\xff`, sideToMove: 7, castling: [[false, true], [true, false]],
-    enPassant: 'x\0', halfmoveClock: -1, moveNumber: 1234 });
-  assert.equal(writeFen(position), '8/8/8/8/8/8/8/7\xff b Qk x\0  1234');
-  for (const notRecord of [null, 'e4', {}, { ...position, board: '.'.repeat(63) }, { ...position, board: '€'.repeat(64) },
-    { ...position, enPassant: 3 }, { ...position, castling: [true, false] }]) {
-    assert.throws(() => writeFen(notRecord), TypeError);
+  Object.assign(position, { board: `${'.'.repeat(63)}\xff`, sideToMove: 1, castling: [[false, true], [true, false]],
+    enPassant: 'x\0', halfmoveClock: -1, moveNumber: 2 ** 31 - 1 });
+  assert.equal(writeFen(position), '8/8/8/8/8/8/8/7\xff b Qk x\0  2147483647');
+  // Each wrongly typed field is refused by name, never written as something else.
+  const refused = [
+    [null, 'board'], ['e4', 'board'], [{ board: undefined }, 'board'], [{ board: '.'.repeat(63) }, 'board'], [{ board: '€'.repeat(64) }, 'board'],
+    [{ sideToMove: 'b' }, 'sideToMove'], [{ sideToMove: 2 }, 'sideToMove'], [{ sideToMove: true }, 'sideToMove'],
+    [{ castling: [true, false] }, 'castling'], [{ castling: [[false, 'false'], [false, false]] }, 'castling'],
+    [{ castling: [[0, 1], [0, 0]] }, 'castling'], [{ enPassant: 3 }, 'enPassant'],
+    [{ halfmoveClock: 1e10 }, 'halfmoveClock'], [{ halfmoveClock: 1.5 }, 'halfmoveClock'], [{ halfmoveClock: '3' }, 'halfmoveClock'],
+    [{ moveNumber: undefined }, 'moveNumber'], [{ moveNumber: 2 ** 31 }, 'moveNumber'], [{ moveNumber: NaN }, 'moveNumber'],
+  ];
+  for (const [change, field] of refused) {
+    const record = change === null || typeof change === 'string' ? change : { ...position, ...change };
+    assert.throws(() => writeFen(record), (error) => error instanceof TypeError && error.message.includes(field), field);
   }
+});
+
+test('fenErrors says where a text departs from FEN, as an index into the string', () => {
+  const cases = [
+    ['rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1', []],
+    ['8/8/8/8/8/2k5/8/K1Q5  w - - 0 1', [{ error: 'space', at: 21 }]],
+    ['4k3/8/8/8/8/8/8/4K3 W - x 0 0 1', [{ error: 'side', at: 20 }, { error: 'en-passant', at: 24 },
+      { error: 'move-number', at: 28 }, { error: 'fields', at: 30 }]],
+    ['', [{ error: 'ranks', at: 0 }]],
+    // A character of several bytes is named once, at its own index; one past U+FFFF takes two.
+    ['é5k/8/8/8/8/8/8/4K3 b', [{ error: 'board-character', at: 0 }]],
+    ['😀é4k/8/8/8/8/8/8/4K3 x', [{ error: 'board-character', at: 0 }, { error: 'board-character', at: 2 },
+      { error: 'rank-length', at: 3 }, { error: 'side', at: 22 }]],
+    ['\ud800\ud800 4k3/8/8/8/8/8/8/4K3', [{ error: 'board-character', at: 0 }, { error: 'board-character', at: 1 },
+      { error: 'rank-length', at: 1 }, { error: 'ranks', at: 1 }, { error: 'side', at: 3 }]],
+  ];
+  for (const [fen, expected] of cases) {
+    assert.deepEqual(fenErrors(fen), expected, fen);
+    for (const { at } of expected) assert.ok(at < fen.length || fen === '', fen);
+  }
+  // What writeFen writes is FEN, for every record the piece-list reader gives.
+  for (const pieceList of ['', 'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7', 'Pa8h8a1 / Kb5']) {
+    assert.deepEqual(fenErrors(writeFen(readFen(toFen(pieceList)))), [], pieceList);
+  }
+});
+
+test('an answer of any length converts, and its block is freed when it cannot be read', async () => {
+  const { bind } = await import(`${PACKAGE}/bindings.js`);
+  const { instance } = await WebAssembly.instantiate(await readFile(`${PACKAGE}/piecefen.wasm`), {});
+  const module = bind(instance.exports);
+  const position = module.readFen(EMPTY);
+  const long = 'e'.repeat(200_000);
+  assert.equal(module.writeFen({ ...position, enPassant: long }), `8/8/8/8/8/8/8/8 w - ${long} 0 1`);
+  module.writeFen(position);
+  const size = instance.exports.memory.buffer.byteLength;
+  for (let call = 0; call < 1000; ++call) module.writeFen({ ...position, enPassant: long });
+  assert.equal(instance.exports.memory.buffer.byteLength, size);
 });
 
 test('answers have one character per byte, whatever bytes the record holds', () => {
@@ -97,7 +143,7 @@ test('readFen\'s fields lie where the module writes them', async () => {
 
 test('anything but a string is a TypeError', () => {
   for (const notText of [undefined, null, 42, {}, ['Ke1'], new String('Ke1'), Symbol('Ke1')]) {
-    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen]) {
+    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen, fenErrors]) {
       assert.throws(() => operation(notText), TypeError);
     }
   }
