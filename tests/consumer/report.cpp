@@ -1,5 +1,8 @@
 #include <ostream>
+#include <string>
 
+#include <piecefen/diagram/Diagram.h>
+#include <piecefen/notation/FenErrors.h>
 #include <piecefen/notation/TablebaseAddress.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Problems.h>
@@ -16,4 +19,11 @@ void report(std::ostream& out) {
     for (const auto& problem : piecefen::problems(position)) {
         out << piecefen::problemName(problem.kind) << ' ' << problem.squares << '\n';
     }
+    for (const auto& error : piecefen::fenErrors("4k3/8/8/8/8/8/8/4K3  W")) {
+        out << piecefen::fenErrorName(error.kind) << ' ' << error.at << '\n';
+    }
+    piecefen::DiagramOptions options;
+    options.coordinates = false;
+    const std::string diagram = piecefen::toSvg(position, options);
+    out << diagram.substr(0, diagram.find("<style")) << '\n' << piecefen::pieceSvg('.').size() << '\n';
 }
