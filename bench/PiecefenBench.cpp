@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include <piecefen/diagram/Diagram.h>
 #include <piecefen/notation/FenErrors.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Problems.h>
@@ -90,6 +91,20 @@ void fenErrors(benchmark::State& state, const std::string& line) {
 }
 BENCHMARK_CAPTURE(fenErrors, opening, OPENING);
 BENCHMARK_CAPTURE(fenErrors, middlegame, MIDDLEGAME);
+
+// A diagram of the opening position with the default options, and its size in bytes.
+void toSvgOfOpening(benchmark::State& state) {
+    FenPosition position;
+    position.fromFen(OPENING);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string document = piecefen::toSvg(position);
+        bytes = document.size();
+        benchmark::DoNotOptimize(document);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(toSvgOfOpening);
 
 // A stream that takes every byte and keeps none, so the driver's output costs what the
 // buffered write and the flush cost, with no system call.

@@ -25,6 +25,8 @@ const cases = [
   ['problems of the opening position', () => piecefen.problems(OPENING)],
   ['problems of a crowded position', () => piecefen.problems(CROWDED)],
   ['toFen of 1,000 bytes of piece list', () => piecefen.toFen('Ka1 '.repeat(250))],
+  ['fenErrors of the opening position', () => piecefen.fenErrors(OPENING)],
+  ['toSvg of the opening position (aim: under 25 µs)', () => piecefen.toSvg(OPENING)],
 ];
 
 const CALLS = 100_000;
@@ -44,5 +46,6 @@ for (const [name, call] of cases) {
 }
 const ratio = medians['toFen of the example'] / medians['chess.js: new Chess(fen).fen() of it'];
 console.log(`toFen takes ${ratio.toFixed(2)} of the time chess.js takes (aim: under 0.25)`);
+console.log(`toSvg of the opening position: ${Buffer.byteLength(piecefen.toSvg(OPENING))} bytes (aim: under 10,000)`);
 const module = readFileSync(`${build}/npm/piecefen.wasm`);
 console.log(`piecefen.wasm: ${module.length} bytes, ${gzipSync(module, { level: 9 }).length} gzipped${sink === 0.5 ? '' : ''}`);

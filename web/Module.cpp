@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "diagram/Diagram.h"
 #include "notation/FenErrors.h"
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
@@ -171,6 +172,56 @@ char* piecefen_fen_errors(const char* text, std::size_t size) {
         putWord(&block[block.size() - 4], static_cast<std::uint32_t>(at));
     }
     return answer(block);
+}
+
+// Where the block piecefen_to_svg reads keeps each part: the size, a byte of flags, the
+// marks in two words (the low one first), then the arrows, the caption and the FEN line.
+enum DiagramField : std::uint32_t {
+    DIAGRAM_SIZE = 0,
+    DIAGRAM_FLAGS = 4,
+    DIAGRAM_MARKS = 5,
+    DIAGRAM_ARROWS = 13,  // a word with their number, then two bytes an arrow: from, to
+};
+enum DiagramFlag : unsigned {
+    FLIPPED = 1,
+    COORDINATES = 2,
+    BORDER = 4,
+    MARKER_BESIDE = 8,
+    COUNT = 16,
+    PRINT = 32,
+};
+
+// A diagram of the position of a FEN line, from the block DiagramField describes: after
+// the arrows, a word with the caption's length, the caption, and the FEN line to the end.
+// A block too short for what it says it holds gives the diagram of the empty board.
+char* piecefen_to_svg(const char* block, std::size_t size) {
+    piecefen::DiagramOptions options;
+    piecefen::FenPosition position;
+    // In 64 bits, so that no length the block claims can wrap round.
+    const std::uint64_t arrowsEnd = size >= DIAGRAM_ARROWS + 4 ? DIAGRAM_ARROWS + 4 + 2 * std::uint64_t{getWord(block + DIAGRAM_ARROWS)} : 0;
+    const std::uint64_t captionEnd = arrowsEnd != 0 && arrowsEnd + 4 <= size ? arrowsEnd + 4 + getWord(block + arrowsEnd) : 0;
+    if (captionEnd != 0 && captionEnd <= size) {
+        options.size = static_cast<int>(getWord(block + DIAGRAM_SIZE));
+        const auto flags = static_cast<unsigned char>(block[DIAGRAM_FLAGS]);
+        options.flipped = (flags & FLIPPED) != 0;
+        options.coordinates = (flags & COORDINATES) != 0;
+        options.border = (flags & BORDER) != 0;
+        options.sideToMove = (flags & MARKER_BESIDE) != 0;
+        options.count = (flags & COUNT) != 0;
+        options.theme = (flags & PRINT) != 0 ? piecefen::DiagramTheme::print : piecefen::DiagramTheme::classic;
+        options.marks = getWord(block + DIAGRAM_MARKS) | std::uint64_t{getWord(block + DIAGRAM_MARKS + 4)} << 32;
+        for (std::size_t at = DIAGRAM_ARROWS + 4; at < arrowsEnd; at += 2) {
+            options.arrows.push_back({static_cast<unsigned char>(block[at]), static_cast<unsigned char>(block[at + 1])});
+        }
+        options.caption.assign(block + arrowsEnd + 4, static_cast<std::size_t>(captionEnd - arrowsEnd - 4));
+        position.fromFen(std::string(block + captionEnd, static_cast<std::size_t>(size - captionEnd)));
+    }
+    return answer(piecefen::toSvg(position, options));
+}
+
+// One piece as the diagrams draw it, `size` pixels square.
+char* piecefen_piece_svg(std::uint32_t piece, std::uint32_t size) {
+    return answer(piecefen::pieceSvg(static_cast<char>(piece & 0xFF), static_cast<int>(std::min<std::uint32_t>(size, 1U << 20))));
 }
 
 // The name of a kind of FEN error, such as "rank-length"; empty past the last kind.

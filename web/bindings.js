@@ -74,6 +74,76 @@ function indicesOf(string, offsets) {
 // The names of the 64 squares in the record's order, a8 first.
 const SQUARES = Array.from({ length: 64 }, (_, index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8)));
 
+// A diagram's options and their defaults, as the C++ library names them.
+export const DIAGRAM_DEFAULTS = Object.freeze({
+  size: 360, flipped: false, coordinates: true, border: true, sideToMove: false, marks: Object.freeze([]),
+  arrows: Object.freeze([]), caption: '', count: false, theme: 'classic',
+});
+const FLAGS = { flipped: 1, coordinates: 2, border: 4, sideToMove: 8, count: 16 };
+const THEMES = ['classic', 'print'];
+const MAX_SIZE = 100_000;
+
+function refuseOption(name, expected) {
+  throw new TypeError(`piecefen: toSvg expected the option ${name} to be ${expected}`);
+}
+
+function squareOf(name, option) {
+  const index = typeof name === 'string' ? SQUARES.indexOf(name) : -1;
+  if (index < 0) refuseOption(option, 'square names such as "e4"');
+  return index;
+}
+
+// The block the module reads a diagram from: the options as Module.cpp lays them out, then
+// the FEN line as UTF-8.
+function diagramBytes(fen, options) {
+  if (typeof fen !== 'string') throw new TypeError(`piecefen: expected a string, got ${fen === null ? 'null' : typeof fen}`);
+  if (options === null || typeof options !== 'object' || Array.isArray(options)) {
+    throw new TypeError('piecefen: toSvg expected its options as an object');
+  }
+  for (const name of Object.keys(options)) {
+    if (!Object.hasOwn(DIAGRAM_DEFAULTS, name)) throw new TypeError(`piecefen: toSvg has no option ${name}`);
+  }
+  const chosen = { ...DIAGRAM_DEFAULTS };
+  for (const [name, value] of Object.entries(options)) if (value !== undefined) chosen[name] = value;
+  const { size, marks, arrows, caption, theme } = chosen;
+  if (!Number.isInteger(size) || size < 1 || size > MAX_SIZE) refuseOption('size', `a whole number from 1 to ${MAX_SIZE}`);
+  let flags = THEMES.indexOf(theme) * 32;
+  if (flags < 0) refuseOption('theme', '"classic" or "print"');
+  for (const [name, bit] of Object.entries(FLAGS)) {
+    if (typeof chosen[name] !== 'boolean') refuseOption(name, 'a boolean');
+    if (chosen[name]) flags |= bit;
+  }
+  if (!Array.isArray(marks)) refuseOption('marks', 'an array of square names such as "e4"');
+  if (!Array.isArray(arrows) || !arrows.every((arrow) => typeof arrow === 'object' && arrow !== null)) {
+    refuseOption('arrows', 'an array of { from, to } with square names');
+  }
+  if (typeof caption !== 'string') refuseOption('caption', 'a string');
+  const captionBytes = encoder.encode(caption);
+  const fenBytes = encoder.encode(fen);
+  const arrowsAt = 17;
+  const captionAt = arrowsAt + 2 * arrows.length + 4;
+  const bytes = new Uint8Array(captionAt + captionBytes.length + fenBytes.length);
+  const words = new DataView(bytes.buffer);
+  words.setUint32(0, size, true);
+  bytes[4] = flags;
+  for (const square of marks) {
+    const index = squareOf(square, 'marks');
+    bytes[5 + (index >> 3)] |= 1 << (index & 7);
+  }
+  words.setUint32(13, arrows.length, true);
+  arrows.forEach(({ from, to }, at) => {
+    bytes[arrowsAt + 2 * at] = squareOf(from, 'arrows');
+    bytes[arrowsAt + 2 * at + 1] = squareOf(to, 'arrows');
+  });
+  words.setUint32(captionAt - 4, captionBytes.length, true);
+  bytes.set(captionBytes, captionAt);
+  bytes.set(fenBytes, captionAt + captionBytes.length);
+  return bytes;
+}
+
+const decoder = new TextDecoder();
+const utf8 = (heap, start, end) => decoder.decode(heap.subarray(start, end));
+
 export function bind(wasm) {
   const { memory } = wasm;
   // A view of the memory stops working when the memory grows, so it is made again then.
@@ -167,6 +237,14 @@ export function bind(wasm) {
     writeFen: (position) => callWithBytes(wasm.piecefen_write_fen, recordBytes(position), text),
     problems: (fen) => call(wasm.piecefen_problems, fen, problemList),
     tablebaseAddressOfFen: (fen) => call(wasm.piecefen_tablebase_address_of_fen, fen, text),
+    toSvg: (fen, options = {}) => callWithBytes(wasm.piecefen_to_svg, diagramBytes(fen, options), utf8),
+    pieceSvg: (piece, size = 40) => {
+      if (typeof piece !== 'string' || piece.length !== 1 || piece.charCodeAt(0) > 0xff) {
+        throw new TypeError('piecefen: pieceSvg expected one character of a board, such as "K" or "."');
+      }
+      if (!Number.isInteger(size) || size < 1 || size > MAX_SIZE) throw new TypeError(`piecefen: pieceSvg expected size to be a whole number from 1 to ${MAX_SIZE}`);
+      return read(wasm.piecefen_piece_svg(piece.charCodeAt(0), size), utf8);
+    },
     fenErrors: (fen) => {
       // Each error comes as its kind in one byte and its byte offset in a word; a character
       // of several bytes may be at fault in each of them, and is named once.

@@ -87,3 +87,40 @@ export interface FenError {
  * well-formed line, which may stop after any field. The empty text is [{ error: 'ranks', at: 0 }].
  */
 export function fenErrors(text: string): FenError[];
+
+/** A square's name, such as "e4". */
+export type Square = string;
+
+/** What a diagram shows beside the pieces; every option may be left out. */
+export interface DiagramOptions {
+  /** The picture's width in CSS pixels, 1 to 100000; the height follows. Default 360. */
+  size?: number;
+  /** Black at the bottom. Default false. */
+  flipped?: boolean;
+  /** Files and ranks beside the board, drawn as lines, so that no font is needed. Default true. */
+  coordinates?: boolean;
+  /** A thin frame around the board. Default true. */
+  border?: boolean;
+  /** A marker beside the board on the side of the player to move. Default false. */
+  sideToMove?: boolean;
+  /** Squares ringed, such as ["e8", "e2"]. */
+  marks?: Square[];
+  /** Arrows from a square to a square. */
+  arrows?: { from: Square; to: Square }[];
+  /** One line of text under the board, such as "White to play and win". */
+  caption?: string;
+  /** The pieces of each colour under the board, as problemists print them: "(3+2)". Default false. */
+  count?: boolean;
+  /** "classic", the page's colours, or "print": white light squares and hatched dark ones. */
+  theme?: 'classic' | 'print';
+}
+
+/**
+ * The position of a FEN line, as readFen reads it, as a standalone SVG document: the same
+ * bytes the C++ library's toSvg writes. An option that is unknown or of the wrong type is
+ * a TypeError that names it.
+ */
+export function toSvg(fen: string, options?: DiagramOptions): string;
+
+/** One piece ("K" to "p") as the diagrams draw it, alone on a transparent square of `size` pixels. */
+export function pieceSvg(piece: string, size?: number): string;
