@@ -257,15 +257,16 @@ std::uint64_t surplusMaterial(const std::array<std::uint64_t, KINDS>& pieces) {
     return promoted > 8 - pawns ? surplus : 0;
 }
 
+struct Home {
+    int colour;
+    int wing;
+    int king;
+    int rook;
+};
+constexpr Home HOMES[] = {{WHITE, 0, 60, 63}, {WHITE, 1, 60, 56}, {BLACK, 0, 4, 7}, {BLACK, 1, 4, 0}};
+
 // The squares of rights set without their king or rook at home, or 0.
 std::uint64_t castlingWithoutPieces(const FenPosition& position, const std::array<std::uint64_t, KINDS> (&pieces)[2]) {
-    struct Home {
-        int colour;
-        int wing;
-        int king;
-        int rook;
-    };
-    constexpr Home HOMES[] = {{WHITE, 0, 60, 63}, {WHITE, 1, 60, 56}, {BLACK, 0, 4, 7}, {BLACK, 1, 4, 0}};
     std::uint64_t missing = 0;
     for (const Home& home : HOMES) {
         if (!position.castling[home.colour][home.wing]) continue;
@@ -273,6 +274,15 @@ std::uint64_t castlingWithoutPieces(const FenPosition& position, const std::arra
         missing |= bit(home.rook) & ~pieces[home.colour][ROOK];
     }
     return missing;
+}
+
+// Whether a pawn of the side not to move has just passed over `target` with its double
+// step: it stands one step past it, and the target and the square it came from are empty.
+bool doubleStepOver(const FenPosition& position, int target) {
+    const bool whiteToMove = position.sideToMove == 0;
+    const int pawnStep = whiteToMove ? 8 : -8;
+    return target / 8 == (whiteToMove ? 2 : 5) && position.board[target] == '.' &&
+           position.board[target - pawnStep] == '.' && position.board[target + pawnStep] == (whiteToMove ? 'p' : 'P');
 }
 
 // Whether the en-passant text is "-" or a square a pawn of the side not to move has just
@@ -283,12 +293,7 @@ bool enPassantFits(const FenPosition& position, std::uint64_t& squares) {
     if (text.size() != 2 || text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
     const int target = (text[0] - 'a') + ('8' - text[1]) * 8;
     squares = bit(target);
-    // The pawn moved two squares over the target: it stands one step past it, and the
-    // square it came from, one step before it, is empty.
-    const bool whiteToMove = position.sideToMove == 0;
-    const int pawnStep = whiteToMove ? 8 : -8;
-    return text[1] == (whiteToMove ? '6' : '3') && position.board[target] == '.' &&
-           position.board[target - pawnStep] == '.' && position.board[target + pawnStep] == (whiteToMove ? 'p' : 'P');
+    return doubleStepOver(position, target);
 }
 
 }  // namespace
@@ -296,6 +301,19 @@ bool enPassantFits(const FenPosition& position, std::uint64_t& squares) {
 std::string_view problemName(ProblemKind kind) {
     const auto at = static_cast<std::size_t>(kind);
     return at < NAMES.size() ? NAMES[at] : std::string_view{};
+}
+
+AllowedFields allowedFields(const FenPosition& position) {
+    AllowedFields allowed{};
+    for (const Home& home : HOMES) {
+        allowed.castling[home.colour][home.wing] = position.board[home.king] == letterOf(home.colour, KING) &&
+                                                   position.board[home.rook] == letterOf(home.colour, ROOK);
+    }
+    const int rank = position.sideToMove == 0 ? 2 : 5;
+    for (int target = rank * 8; target < rank * 8 + 8; ++target) {
+        if (doubleStepOver(position, target)) allowed.enPassant |= bit(target);
+    }
+    return allowed;
 }
 
 // Reads the board once into a set of squares per colour and kind, then tests each rule.

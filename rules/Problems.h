@@ -40,6 +40,22 @@ struct Problem {
 // "." nor a piece letter blocks lines and attacks nothing.
 PIECEFEN_API std::vector<Problem> problems(const FenPosition& position);
 
+// The castling rights and en-passant squares that a board allows, whatever the record's
+// own fields say: a right whose king and rook stand at home, and a square a pawn of the
+// side not to move can just have passed over with its double step.
+struct AllowedFields {
+    // First index the colour (0 white, 1 black), second the wing (0 king side, 1 queen side).
+    bool castling[2][2];
+    // Bit i is board index i, as in Problem::squares.
+    std::uint64_t enPassant;
+
+    bool operator==(const AllowedFields&) const = default;
+};
+
+// What the board and the side to move allow in the other fields; problems() reports a
+// record's right or en-passant square that is not among them.
+PIECEFEN_API AllowedFields allowedFields(const FenPosition& position);
+
 // The kind's stable name, such as "opposite-check".
 PIECEFEN_API std::string_view problemName(ProblemKind kind);
 

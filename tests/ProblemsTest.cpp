@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Problems.h>
 
 using piecefen::FenPosition;
+using piecefen::ProblemKind;
 
 namespace {
 
@@ -219,6 +221,67 @@ TEST(Problems, EveryKindInTheOneOrder) {
     position.enPassant.clear();
     EXPECT_EQ(describe(position), "bad-en-passant");
     EXPECT_EQ(piecefen::problemName(static_cast<piecefen::ProblemKind>(12)), "");
+}
+
+}  // namespace
+
+namespace {
+
+// What the board allows in the other fields, as one line: "KQkq e3 f3".
+std::string allowedOf(const std::string& fen) {
+    FenPosition position;
+    position.fromFen(fen);
+    const auto allowed = piecefen::allowedFields(position);
+    std::string text;
+    for (int right = 0; right < 4; ++right) {
+        if (allowed.castling[right / 2][right % 2]) text += "KQkq"[right];
+    }
+    for (int index = 0; index < 64; ++index) {
+        if ((allowed.enPassant >> index & 1U) != 0) text += {' ', static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
+    }
+    return text;
+}
+
+TEST(Problems, WhatTheBoardAllowsInTheOtherFields) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1", "KQkq"},
+        {"r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq - 0 1", "Qkq"},
+        {"4k2R/8/8/8/8/8/8/r3K3 w - - 0 1", ""},
+        {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", ""},
+        {"4k3/8/8/3pPp2/8/8/8/4K3 w - - 0 1", " d6 f6"},
+        {"4k3/8/8/3pPp2/8/8/8/4K3 b - - 0 1", ""},
+        {"4k3/8/8/8/PpP5/8/8/4K3 b - - 0 1", " a3 c3"},
+        {"4k3/8/8/8/PpP5/1N6/2N5/4K3 b - - 0 1", " a3"},
+    };
+    for (const auto& [fen, expected] : cases) EXPECT_EQ(allowedOf(fen), expected) << fen;
+}
+
+// A right or a square is allowed exactly when the record holding it raises no problem of
+// its kind, on boards with pieces on every rank.
+TEST(Problems, AllowedFieldsAgreeWithTheProblems) {
+    std::mt19937 random(7);
+    const std::string pieces = "KQRBNPkqrbnp........................";
+    for (int round = 0; round < 1000; ++round) {
+        FenPosition position;
+        for (char& square : position.board) square = pieces[random() % pieces.size()];
+        position.sideToMove = static_cast<int32_t>(random() % 2);
+        const auto allowed = piecefen::allowedFields(position);
+        auto has = [&position](ProblemKind kind) {
+            for (const auto& problem : piecefen::problems(position)) {
+                if (problem.kind == kind) return true;
+            }
+            return false;
+        };
+        for (int right = 0; right < 4; ++right) {
+            position.castling[right / 2][right % 2] = true;
+            ASSERT_EQ(allowed.castling[right / 2][right % 2], !has(ProblemKind::badCastlingRights)) << position.toFen();
+            position.castling[right / 2][right % 2] = false;
+        }
+        for (int index = 0; index < 64; ++index) {
+            position.enPassant = {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
+            ASSERT_EQ((allowed.enPassant >> index & 1U) != 0, !has(ProblemKind::badEnPassant)) << position.toFen();
+        }
+    }
 }
 
 }  // namespace

@@ -157,6 +157,17 @@ char* piecefen_problems(const char* text, std::size_t size) {
     return answer(block);
 }
 
+// What the board of a FEN line allows: the four castling rights in a byte each, as
+// piecefen_read_fen lays them out, then the en-passant squares as a set of 64 bits.
+char* piecefen_allowed_fields(const char* text, std::size_t size) {
+    const auto allowed = piecefen::allowedFields(fenAt(text, size));
+    std::string block(12, '\0');
+    for (std::size_t right = 0; right < 4; ++right) block[right] = static_cast<char>(allowed.castling[right / 2][right % 2] ? 1 : 0);
+    putWord(&block[4], static_cast<std::uint32_t>(allowed.enPassant));
+    putWord(&block[8], static_cast<std::uint32_t>(allowed.enPassant >> 32));
+    return answer(block);
+}
+
 // The name of a kind of problem, such as "opposite-check"; empty past the last kind.
 char* piecefen_problem_name(std::uint32_t kind) {
     return answer(std::string(piecefen::problemName(static_cast<piecefen::ProblemKind>(std::min<std::uint32_t>(kind, 255)))));

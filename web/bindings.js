@@ -141,6 +141,15 @@ function diagramBytes(fen, options) {
   return bytes;
 }
 
+// The names of the squares in a set of 64 bits, two words at `at` with the low one first.
+function squaresAt(heap, at) {
+  const squares = [];
+  for (let half = 0; half < 2; ++half) {
+    for (let bits = word(heap, at + 4 * half); bits !== 0; bits &= bits - 1) squares.push(SQUARES[32 * half + 31 - Math.clz32(bits & -bits)]);
+  }
+  return squares;
+}
+
 const decoder = new TextDecoder();
 const utf8 = (heap, start, end) => decoder.decode(heap.subarray(start, end));
 
@@ -206,15 +215,7 @@ export function bind(wasm) {
   // Each problem comes as its kind in one byte and its squares as two words, the low one first.
   const problemList = (heap, start, end) => {
     const list = [];
-    for (let at = start; at < end; at += 9) {
-      const squares = [];
-      for (let half = 0; half < 2; ++half) {
-        for (let bits = word(heap, at + 1 + 4 * half); bits !== 0; bits &= bits - 1) {
-          squares.push(SQUARES[32 * half + 31 - Math.clz32(bits & -bits)]);
-        }
-      }
-      list.push({ problem: problemNames[heap[at]], squares });
-    }
+    for (let at = start; at < end; at += 9) list.push({ problem: problemNames[heap[at]], squares: squaresAt(heap, at + 1) });
     return list;
   };
 
@@ -237,6 +238,10 @@ export function bind(wasm) {
     writeFen: (position) => callWithBytes(wasm.piecefen_write_fen, recordBytes(position), text),
     problems: (fen) => call(wasm.piecefen_problems, fen, problemList),
     tablebaseAddressOfFen: (fen) => call(wasm.piecefen_tablebase_address_of_fen, fen, text),
+    allowedFields: (fen) => call(wasm.piecefen_allowed_fields, fen, (heap, start) => ({
+      castling: [[heap[start] === 1, heap[start + 1] === 1], [heap[start + 2] === 1, heap[start + 3] === 1]],
+      enPassant: squaresAt(heap, start + 4),
+    })),
     toSvg: (fen, options = {}) => callWithBytes(wasm.piecefen_to_svg, diagramBytes(fen, options), utf8),
     pieceSvg: (piece, size = 40) => {
       if (typeof piece !== 'string' || piece.length !== 1 || piece.charCodeAt(0) > 0xff) {

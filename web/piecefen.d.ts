@@ -60,6 +60,17 @@ export function writeFen(position: FenPosition): string;
 /** What is wrong with the position of a FEN line, each kind at most once; [] when nothing is. */
 export function problems(fen: string): Problem[];
 
+/** What a board allows in the other fields, whatever the FEN line's own fields say. */
+export interface AllowedFields {
+  /** The rights whose king and rook stand at home: [[White O-O, White O-O-O], [Black O-O, Black O-O-O]]. */
+  castling: [[boolean, boolean], [boolean, boolean]];
+  /** The squares a pawn of the side not to move can just have passed over with its double step, a8 first. */
+  enPassant: string[];
+}
+
+/** The castling rights and en-passant squares the board of a FEN line allows, in one call. */
+export function allowedFields(fen: string): AllowedFields;
+
 /** The address that opens the position of a FEN line, as readFen reads it, on the Syzygy tablebase page. */
 export function tablebaseAddressOfFen(fen: string): string;
 

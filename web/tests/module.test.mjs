@@ -7,7 +7,7 @@ import { test } from 'node:test';
 
 import { PACKAGE } from './built.mjs';
 
-const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen, fenErrors } =
+const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, problems, tablebaseAddressOfFen, fenErrors, allowedFields } =
   await import(`${PACKAGE}/piecefen-node.js`);
 
 const EMPTY = '8/8/8/8/8/8/8/8 w - - 0 1';
@@ -129,6 +129,9 @@ test('problems come in the library\'s order with their squares named, over the r
     ['é6k/8/8/8/8/8/8/4K3 w - e9', [{ problem: 'bad-en-passant', squares: [] }, { problem: 'not-a-piece', squares: ['a8', 'b8'] }]],
   ];
   for (const [fen, expected] of cases) assert.deepEqual(problems(fen), expected, fen);
+  assert.deepEqual(allowedFields('r3k2r/8/8/8/PpP5/8/8/R3K1R1 b - - 0 1'),
+    { castling: [[false, true], [true, true]], enPassant: ['a3', 'c3'] });
+  assert.deepEqual(allowedFields('4k3/8/8/pP6/8/8/8/4K3 w KQkq - 0 1'), { castling: [[false, false], [false, false]], enPassant: ['a6'] });
   assert.equal(tablebaseAddressOfFen('8/8/8/4k3/8/8/8/4K2R w K - 12 40'), 'https://syzygy-tables.info/?fen=8/8/8/4k3/8/8/8/4K2R_w_K_-_12_40');
   assert.equal(tablebaseAddressOfFen('4k3/8/8/8/8/8/8/4K3 b'), `https://syzygy-tables.info/?fen=4k3/8/8/8/8/8/8/4K3_b_-_-_0_1`);
 });
@@ -143,7 +146,7 @@ test('readFen\'s fields lie where the module writes them', async () => {
 
 test('anything but a string is a TypeError', () => {
   for (const notText of [undefined, null, 42, {}, ['Ke1'], new String('Ke1'), Symbol('Ke1')]) {
-    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen, fenErrors]) {
+    for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen, fenErrors, allowedFields]) {
       assert.throws(() => operation(notText), TypeError);
     }
   }
