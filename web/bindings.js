@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The operations over an instantiated piecefen module. The C++ code keeps every rule;
-// this side only moves bytes and builds plain values. The page's build inlines this file
-// with its `export` words taken away, so it imports nothing.
+// this side only moves bytes and builds plain values. It imports nothing, so that the page's
+// build can inline it for the page's own import of it.
 
 const encoder = new TextEncoder();
 
@@ -72,7 +72,7 @@ function indicesOf(string, offsets) {
 }
 
 // The names of the 64 squares in the record's order, a8 first.
-const SQUARES = Array.from({ length: 64 }, (_, index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8)));
+export const SQUARES = Array.from({ length: 64 }, (_, index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8)));
 
 // A diagram's options and their defaults, as the C++ library names them.
 export const DIAGRAM_DEFAULTS = Object.freeze({

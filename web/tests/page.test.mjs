@@ -11,6 +11,7 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import { BUILD } from './built.mjs';
 import { PUPPETEER_ENGINES, launch } from './browsers.mjs';
+import { colours, decodePng, readBoard } from './pixels.mjs';
 
 const PAGE = `${BUILD}/piecefen.html`;
 const AXE = fileURLToPath(new URL('../node_modules/axe-core/axe.min.js', import.meta.url));
@@ -49,15 +50,17 @@ const paste = async (page, name, text) => (await find(page, name, 'textbox')).ev
 const emptySquares = (page) => page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => cell.ariaLabel.endsWith(' empty')).length);
 const problemTexts = async (page) => (await find(page, 'Problems', 'list')).$$eval('li', (items) => items.map((item) => item.textContent));
 const shows = (page, text) => page.waitForSelector(`::-p-text(${JSON.stringify(text)})`, { timeout: 2000 });
-const markup = (page) => page.$$eval('img, b, script', (elements) => elements.length);
+const markup = (page) => page.$$eval('img[src="x"], b, script', (elements) => elements.length);
+// The 64 squares of a FEN line's board, a8 first, as the reader fills them from a well-formed line.
+const boardOf = (fen) => fen.split(' ')[0].replace(/[1-8]/g, (run) => '.'.repeat(Number(run))).replaceAll('/', '');
 // The centre of an element on the screen.
 const centre = async (handle) => {
   const { x, y, width, height } = await handle.boundingBox();
   return [x + width / 2, y + height / 2];
 };
 
-async function drag(page, from, to) {
-  const [x, y] = await centre(await square(page, from));
+async function drag(page, from, to, role = 'gridcell') {
+  const [x, y] = await centre(await find(page, from, role));
   const [toX, toY] = typeof to === 'string' ? await centre(await square(page, to)) : to;
   await page.mouse.move(x, y);
   await page.mouse.down();
@@ -134,6 +137,9 @@ for (const engine of PUPPETEER_ENGINES) {
       const pressed = await page.$$eval('[aria-pressed="true"]', (buttons) => buttons.map((button) => button.ariaLabel));
       assert.deepEqual(pressed, ['black queen']);
       await (await square(page, 'd4 empty')).click();
+      // A second click with the same piece takes it away again.
+      await (await square(page, 'd4 black queen')).click();
+      await (await square(page, 'd4 empty')).click();
       await click(page, 'white king');
       await (await square(page, 'e1 empty')).click();
       // One square in the tab order, the one last used; the arrows move it, letters place.
@@ -143,7 +149,7 @@ for (const engine of PUPPETEER_ENGINES) {
       await page.keyboard.type('k');
       await page.keyboard.press('ArrowLeft');
       await page.keyboard.type('R');
-      await square(page, 'd8 white rook');
+      await square(page, 'd8 white rook, giving check out of turn');
       await page.keyboard.press('Delete');
       await square(page, 'd8 empty');
       assert.equal(await page.evaluate(() => document.activeElement.ariaLabel), 'd8 empty');
@@ -154,44 +160,183 @@ for (const engine of PUPPETEER_ENGINES) {
       const [x, y] = await centre(await square(page, 'h4 black queen'));
       await drag(page, 'h4 black queen', [x - 600, y]);
       await square(page, 'h4 empty');
-      assert.equal(await valueOf(page, 'FEN'), '4k3/8/8/8/8/8/8/4K3 w - - 0 1');
-      assert.equal(await valueOf(page, 'Piece list'), 'Ke1 / Ke8');
+      // A piece from the palette dragged onto a square, and one dragged off the board.
+      await drag(page, 'black knight', 'c6 empty', 'button');
+      await drag(page, 'white pawn', [x - 600, y], 'button');
+      assert.equal(await valueOf(page, 'FEN'), '4k3/8/2n5/8/8/8/8/4K3 w - - 0 1');
+      assert.equal(await valueOf(page, 'Piece list'), 'Ke1 / Ke8 Nc6');
     });
 
-    test('side to move, castling, en passant and the buttons write the FEN, and offer only what the board allows',
+    test('the keyboard picks a piece up, carries it and puts it down, and moves as a grid does', async (t) => {
+      const page = await open(t, fragmentOf('4k3/8/8/8/8/8/8/4K3 w - - 0 1'));
+      const focused = () => page.evaluate(() => document.activeElement.ariaLabel);
+      const announced = () => page.$eval('#announce', (region) => region.textContent);
+      await (await square(page, 'e1 white king')).focus();
+      await page.keyboard.press(' ');
+      assert.match(await announced(), /^white king on e1 picked up/);
+      await page.keyboard.press('ArrowUp');
+      await page.keyboard.press('ArrowLeft');
+      assert.equal(await announced(), 'white king over d2.');
+      await page.keyboard.press('Escape');
+      assert.equal(await announced(), 'white king put back on e1.');
+      assert.equal(await focused(), 'e1 white king');
+      await page.keyboard.press(' ');
+      await page.keyboard.press('ArrowUp');
+      await page.keyboard.press(' ');
+      assert.equal(await announced(), 'white king put down on e2.');
+      assert.equal(await valueOf(page, 'FEN'), '4k3/8/8/8/8/8/4K3/8 w - - 0 1');
+      // Enter places the palette's piece; Home, End, Page Up, Page Down and Ctrl with Home and End jump.
+      await page.keyboard.press('Home');
+      assert.equal(await focused(), 'a2 empty');
+      await page.keyboard.press('Enter');
+      await square(page, 'a2 white king, two white kings');
+      await page.keyboard.press('End');
+      assert.equal(await focused(), 'h2 empty');
+      await page.keyboard.press('PageUp');
+      assert.equal(await focused(), 'h8 empty');
+      await page.keyboard.press('PageDown');
+      assert.equal(await focused(), 'h1 empty');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('Home');
+      assert.equal(await focused(), 'a8 empty');
+      await page.keyboard.press('End');
+      await page.keyboard.up('Control');
+      assert.equal(await focused(), 'h1 empty');
+      await click(page, 'Flip board');
+      await (await square(page, 'h1 empty')).focus();
+      await page.keyboard.press('Home');
+      assert.equal(await focused(), 'h1 empty');
+      await page.keyboard.press('End');
+      assert.equal(await focused(), 'a1 empty');
+    });
+
+    test('undo and redo take back every edit, a burst of typing as one, and nothing the person set is lost on the way',
+      async (t) => {
+        const page = await open(t, fragmentOf(START));
+        const typeInto = async (name, text) => {
+          const field = await find(page, name, 'textbox');
+          await field.click({ count: 3 });
+          await page.keyboard.type(text);
+        };
+        // A half-typed list costs no one's rights: they come back with the rooks.
+        await typeInto('Piece list', 'Ke1 Ra1h1 / Ke8 Ra8h');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k3/8/8/8/8/8/8/R3K2R w KQq - 0 1');
+        await page.keyboard.type('8');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1');
+        // So does a king taken away and put back.
+        await drag(page, 'e1 white king', 'e2 empty');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/4K3/R6R w kq - 0 1');
+        await drag(page, 'e2 white king', 'e1 empty');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1');
+
+        await click(page, 'Undo');
+        await click(page, 'Undo');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1');
+        // The typing was one burst: one more step goes back to the start position.
+        await click(page, 'Undo');
+        assert.equal(await valueOf(page, 'FEN'), START);
+        assert.equal(await (await find(page, 'Undo', 'button')).evaluate((button) => button.disabled), true);
+        await click(page, 'Redo');
+        assert.equal(await valueOf(page, 'Piece list'), 'Ke1 Ra1h1 / Ke8 Ra8h8');
+        // The keys, from anywhere but a text field, where the browser's own undo stays.
+        await (await square(page, 'a1 white rook')).focus();
+        const modifier = engine === 'firefox' && process.platform === 'darwin' ? 'Meta' : 'Control';
+        await page.keyboard.down(modifier);
+        await page.keyboard.press('z');
+        await page.keyboard.up(modifier);
+        assert.equal(await valueOf(page, 'FEN'), START);
+        await page.keyboard.down(modifier);
+        await page.keyboard.press('y');
+        await page.keyboard.up(modifier);
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1');
+        await page.keyboard.down(modifier);
+        await page.keyboard.press('z');
+        await page.keyboard.down('Shift');
+        await page.keyboard.press('Z');
+        await page.keyboard.up('Shift');
+        await page.keyboard.up(modifier);
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1');
+      });
+
+    test('side to move, castling, en passant and the counters write the FEN, and the controls say what it says',
       async (t) => {
         const page = await open(t);
         const checkbox = (name) => find(page, name, 'checkbox');
         const state = async (name) => (await checkbox(name)).evaluate((box) => [box.checked, box.disabled]);
         const options = () => page.$$eval('#en-passant option', (all) => all.map((option) => option.textContent));
+        const chosen = async () => (await find(page, 'En passant', 'combobox')).evaluate((select) => select.value);
         await click(page, 'Start position');
         assert.equal(await valueOf(page, 'FEN'), START);
         assert.deepEqual(await state('White O-O'), [true, false]);
         await (await checkbox('Black O-O-O')).click();
         assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQk - 0 1');
-        // Without its rook at home a right goes, and cannot be set.
+        // Without its rook at home a right goes and cannot be set; with the rook back it returns.
         await click(page, 'empty square');
         await (await square(page, 'h1 white rook')).click();
         assert.deepEqual(await state('White O-O'), [false, true]);
+        await click(page, 'white rook');
+        await (await square(page, 'h1 empty')).click();
+        assert.deepEqual(await state('White O-O'), [true, false]);
         await click(page, 'Black to move', 'radio');
-        assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN1 b Qk - 0 1');
+        assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQk - 0 1');
+
+        // A right the FEN sets shows ticked where the board does not allow it, and can be unticked.
+        await paste(page, 'FEN', 'r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq - 0 1');
+        assert.deepEqual(await state('White O-O'), [true, false]);
+        await (await checkbox('White O-O')).click();
+        assert.equal(await valueOf(page, 'FEN'), 'r3k2r/8/8/8/8/8/8/R3K1R1 w Qkq - 0 1');
+        assert.deepEqual(await state('White O-O'), [false, true]);
 
         await paste(page, 'FEN', 'rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3');
         assert.deepEqual(await options(), ['none', 'd6']);
-        assert.equal(await (await find(page, 'En passant', 'combobox')).evaluate((select) => select.value), 'd6');
+        assert.equal(await chosen(), 'd6');
         await click(page, 'Black to move', 'radio');
         assert.deepEqual(await options(), ['none']);
         assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 3');
+        await click(page, 'White to move', 'radio');
+        assert.equal(await chosen(), 'd6');
+        // A square the FEN names is held, flagged, where the board does not allow it.
+        await paste(page, 'FEN', `${START.slice(0, -5)}e3 0 1`);
+        assert.deepEqual(await options(), ['none', 'e3 (not allowed)']);
+        assert.equal(await chosen(), 'e3');
+
+        const counter = async (name, value) => {
+          const field = await find(page, name, 'spinbutton');
+          await field.click({ count: 3 });
+          await page.keyboard.type(value);
+        };
+        await counter('Halfmove clock', '12');
+        await counter('Move number', '40');
+        assert.equal(await valueOf(page, 'FEN'), `${START.slice(0, -5)}e3 12 40`);
 
         await click(page, 'Flip board');
         assert.equal(await page.$eval('[role="gridcell"]', (first) => first.ariaLabel), 'h1 white rook');
         assert.match(await page.evaluate(() => location.hash), /&view=black$/);
-        await (await square(page, 'e2 empty')).focus();
+        await (await square(page, 'e2 white pawn')).focus();
         await page.keyboard.press('ArrowUp');
         assert.equal(await page.evaluate(() => document.activeElement.ariaLabel), 'e1 white king');
         await click(page, 'Clear board');
-        assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/8/8/8 b - - 0 3');
-        assert.deepEqual(await problemTexts(page), ['The board is empty.', 'White has no king.', 'Black has no king.']);
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/8/8/8 w - - 12 40');
+        assert.deepEqual(await problemTexts(page), ['The board is empty.']);
+      });
+
+    test('mirror, swap colours and the shifts turn the position round, offered only where nothing leaves the board',
+      async (t) => {
+        const page = await open(t, fragmentOf('4k3/8/8/8/8/8/4P3/4K3 w - - 0 1'));
+        const disabled = async (name) => (await find(page, name, 'button')).evaluate((button) => button.disabled);
+        assert.deepEqual([await disabled('Shift up'), await disabled('Shift down'), await disabled('Shift left')], [true, true, false]);
+        await click(page, 'Mirror');
+        assert.equal(await valueOf(page, 'FEN'), '3k4/8/8/8/8/8/3P4/3K4 w - - 0 1');
+        await click(page, 'Swap colours');
+        assert.equal(await valueOf(page, 'FEN'), '3k4/3p4/8/8/8/8/8/3K4 b - - 0 1');
+        await click(page, 'Shift right');
+        assert.equal(await valueOf(page, 'FEN'), '4k3/4p3/8/8/8/8/8/4K3 b - - 0 1');
+        // The rights and the en-passant square follow the pieces.
+        await paste(page, 'FEN', 'r3k3/8/8/8/3pP3/8/8/4K2R b Kq e3 0 1');
+        await click(page, 'Swap colours');
+        assert.equal(await valueOf(page, 'FEN'), '4k2r/8/8/3Pp3/8/8/8/R3K3 w Qk e6 0 1');
+        await click(page, 'Undo');
+        assert.equal(await valueOf(page, 'FEN'), 'r3k3/8/8/8/3pP3/8/8/4K2R b Kq e3 0 1');
       });
 
     test('a FEN typed sets the board and the controls and stays as typed; the address brings it all back', async (t) => {
@@ -211,6 +356,16 @@ for (const engine of PUPPETEER_ENGINES) {
       assert.equal(await valueOf(again, 'Piece list'), 'Ke1 Rh1 /  Ke8');
       assert.equal(await again.$eval('[role="gridcell"]', (first) => first.ariaLabel), 'h1 white rook');
 
+      // The named fields in any order, and a bare FEN, with spaces or with "_" for them.
+      const reordered = await open(t, `#view=black&${fragmentOf('4k3/8/8/8/8/8/8/4K2R b K - 5 1').slice(1)}`);
+      assert.equal(await valueOf(reordered, 'FEN'), '4k3/8/8/8/8/8/8/4K2R b K - 5 1');
+      assert.equal(await reordered.$eval('[role="gridcell"]', (first) => first.ariaLabel), 'h1 white rook');
+      assert.equal(await reordered.evaluate(() => location.hash), shared.replace(/&pieces=[^&]*/, ''));
+      for (const bare of ['#4k3/8/8/8/8/8/8/4K3%20b%20-%20-%200%201', '#4k3/8/8/8/8/8/8/4K3_b_-_-_0_1']) {
+        const opened = await open(t, bare);
+        assert.equal(await valueOf(opened, 'FEN'), '4k3/8/8/8/8/8/8/4K3 b - - 0 1', bare);
+      }
+
       // Addresses from before hold a piece list, or even a broken escape.
       const old = await open(t, '#Ke1%20Qd1%20/%20Ke8');
       assert.equal(await valueOf(old, 'Piece list'), 'Ke1 Qd1 / Ke8');
@@ -218,17 +373,52 @@ for (const engine of PUPPETEER_ENGINES) {
       await old.evaluate(() => { location.hash = '#Ke1%E0%A4%A'; });
       await square(old, 'e1 white king');
       await square(old, 'd1 empty');
+      // A lone surrogate typed goes into the address as U+FFFD, and throws nothing.
+      await paste(old, 'Piece list', 'Ke1 \ud800');
+      await paste(old, 'FEN', '4k3/8/8/8/8/8/8/4K3 w - - 0 1\udc00');
+      assert.match(await old.evaluate(() => location.hash), /%EF%BF%BD/);
     });
+
+    test('a FEN line that is not FEN says where, in words and in the field, links nowhere, and is tidied in a click',
+      async (t) => {
+        const page = await open(t);
+        const errors = async () => (await find(page, 'What is not FEN', 'list')).$$eval('li', (items) => items.map((entry) => entry.textContent));
+        const marked = () => page.$$eval('#fen-marks mark', (marks) => marks.map((mark) => mark.textContent));
+        await paste(page, 'FEN', '8/8/8/8/8/2k5/8/K1Q5  W - - 0 1');
+        assert.deepEqual(await errors(), ['Two spaces at columns 21 and 22: one between fields.',
+          'The side to move at column 23 is “W”: it is w or b, in lower case.']);
+        assert.deepEqual(await marked(), [' ', 'W']);
+        await shows(page, 'Not FEN: two errors, listed below; the board shows the nearest reading.');
+        assert.equal(await page.$('::-p-aria([name="Open in the Syzygy tablebase"][role="link"])'), null);
+        assert.equal(await page.$('::-p-aria([name="Analyse"][role="link"])'), null);
+        await click(page, 'Tidy the spaces');
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/2k5/8/K1Q5 w - - 0 1');
+        assert.deepEqual(await marked(), []);
+        assert.deepEqual(await problemTexts(page), ["Black's king on c3 is in check from c1, but it is White's move."]);
+
+        const cases = [
+          ['  4k3/8/8/8/8/8/8/4K3 w - - 0 1', 'A space at the start, column 1: the line starts with the board.'],
+          ['4k3/8/8/8/8/8/4K3 w - - 0 1', 'The board has seven ranks (column 17): it needs eight, with a / between each two.'],
+          ['4k3/8/8/8/8/8/8/4K2 w', 'Rank 1 does not come to eight squares (column 19).'],
+          ['4k3/8/8/8/8/8/8/4K3 w KK - 0 1\t', 'The castling rights at column 23, “KK”, are neither - nor letters of KQkq in that order.'],
+        ];
+        for (const [line, first] of cases) {
+          await paste(page, 'FEN', line);
+          assert.equal((await errors())[0], first, line);
+        }
+        assert.equal(await (await find(page, 'Tidy the spaces', 'button')).evaluate((button) => button.hidden), false);
+      });
 
     test('what is wrong is listed in words and marked on the board, and the link comes where the tablebase answers',
       async (t) => {
         const page = await open(t, fragmentOf('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1'));
-        assert.deepEqual(await problemTexts(page), ["Black's king is in check, but it is White's move: e8, e2."]);
+        assert.deepEqual(await problemTexts(page), ["Black's king on e8 is in check from e2, but it is White's move."]);
         const marks = await page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => getComputedStyle(cell, '::after').content === '"!"')
           .map((cell) => cell.ariaLabel));
-        assert.deepEqual(marks, ['e8 black king', 'e2 white rook']);
+        assert.deepEqual(marks, ['e8 black king, in check out of turn', 'e2 white rook, giving check out of turn']);
         assert.deepEqual(await axeViolations(page), []);
         await shows(page, 'The tablebase answers only for a position without problems.');
+        await shows(page, 'One problem: see Problems.');
 
         await click(page, 'Black to move', 'radio');
         assert.deepEqual(await problemTexts(page), []);
@@ -236,7 +426,69 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.equal(await link.evaluate((a) => a.href), `${ADDRESS}4k3/8/8/8/8/8/4R3/4K3_b_-_-_0_1`);
         await paste(page, 'FEN', 'r3k3/8/8/8/8/8/4R3/4K3 b q - 0 1');
         await shows(page, 'The tablebase answers only for a position without castling rights.');
+        await paste(page, 'FEN', 'k1K5/8/8/8/8/8/8/K7 w - - 0 1');
+        assert.deepEqual(await problemTexts(page), ['White has two kings: c8, a1.']);
+        await square(page, 'c8 white king, two white kings');
+        await paste(page, 'FEN', '3k4/8/8/8/7B/8/3R4/3K4 b - - 0 1');
+        assert.deepEqual(await problemTexts(page), ["Black's king on d8 is in check from h4, d2, which no last move of White can have given."]);
+        await square(page, 'd8 black king, in a check no move can give');
       });
+
+    test('the position is handed on as a PGN to copy or download and as a link to analyse it', async (t) => {
+      const page = await open(t, fragmentOf('4k3/8/8/8/8/8/4P3/4K3 w - - 0 1'), { origin: 'over HTTP' });
+      const pgn = await (await find(page, 'PGN', 'textbox')).evaluate((field) => field.value);
+      assert.equal(pgn, '[Event "?"]\n[Site "?"]\n[Date "????.??.??"]\n[Round "?"]\n[White "?"]\n[Black "?"]\n[Result "*"]\n'
+        + '[SetUp "1"]\n[FEN "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"]\n\n*\n');
+      const download = await find(page, 'Download PGN', 'link');
+      assert.equal(await download.evaluate((a) => decodeURIComponent(a.href.split(',')[1])), pgn);
+      assert.equal(await (await find(page, 'Analyse', 'link')).evaluate((a) => a.href),
+        'https://lichess.org/analysis/4k3/8/8/8/8/8/4P3/4K3_w_-_-_0_1');
+      await click(page, 'Copy PGN');
+      await shows(page, 'PGN copied.');
+    });
+
+    test('the diagram is saved as SVG and as PNG, drawn from the same pieces, and its PNG reads back as the board',
+      async (t) => {
+        const fen = 'r3k2r/pp1n1ppp/2p1b3/q2pP3/3P1B2/2N2N2/PP3PPP/R2QK2R b KQkq - 0 1';
+        const page = await open(t, fragmentOf(fen));
+        // A link followed to save a file is caught here, with the address it holds.
+        await page.evaluate(() => {
+          window.saved = [];
+          HTMLAnchorElement.prototype.click = function follow() { window.saved.push([this.download, this.href]); };
+        });
+        const saved = () => page.evaluate(() => window.saved.splice(0));
+        await click(page, 'Download SVG');
+        const [[svgName, svgAddress]] = await saved();
+        assert.equal(svgName, 'position.svg');
+        const svg = decodeURIComponent(svgAddress.split(',')[1]);
+        assert.match(svg, /^<svg [^>]*width="720"/);
+        assert.match(svg, new RegExp(`<title>${fen}</title>`));
+        await (await find(page, 'Coordinates', 'checkbox')).click();
+        await (await find(page, 'PNG width', 'combobox')).select('360');
+        await click(page, 'Download PNG');
+        await page.waitForFunction(() => window.saved.length > 0);
+        const [[pngName, pngAddress]] = await saved();
+        assert.equal(pngName, 'position.png');
+        const picture = decodePng(Buffer.from(pngAddress.split(',')[1], 'base64'));
+        assert.equal(picture.width, 360);
+        // The border is two units of a board of 320 drawn 360 wide.
+        const square = 360 / 324 * 40;
+        assert.equal(readBoard(picture, { left: 360 / 324 * 2, top: 360 / 324 * 2, square }), colours(boardOf(fen)));
+        await click(page, 'Copy image');
+        await page.waitForFunction(() => /copied|clipboard/.test(document.getElementById('status').textContent));
+        // The board on the page is drawn with the library's pieces, never with font characters.
+        assert.equal(await page.$$eval('[role="gridcell"]', (cells) => cells.every((cell) => cell.textContent === '')), true);
+        assert.equal(await page.$$eval('[role="gridcell"] img[src^="data:image/svg+xml"]', (images) => images.length),
+          boardOf(fen).replaceAll('.', '').length);
+      });
+
+    test('on a phone the FEN and its count of problems stay in view after a tap on the board', async (t) => {
+      const page = await open(t, fragmentOf(START), { viewport: { width: 375, height: 740 } });
+      await (await square(page, 'e4 empty')).tap();
+      const bottoms = await page.evaluate(() => ['fen', 'summary'].map((id) => document.getElementById(id).getBoundingClientRect().bottom));
+      assert.ok(bottoms.every((bottom) => bottom <= 740), JSON.stringify(bottoms));
+      assert.equal(await page.evaluate(() => document.getElementById('summary').textContent), 'One problem: see Problems.');
+    });
 
     test('the whole FEN is in view, on a phone the piece list and the board too, and nothing scrolls sideways',
       async (t) => {
@@ -257,13 +509,15 @@ for (const engine of PUPPETEER_ENGINES) {
         }
       });
 
-    test('the Copy button copies the FEN, reached from the keyboard', async (t) => {
+    test('the Copy button copies the FEN, reached from the keyboard, and what it said goes at the next edit', async (t) => {
       const page = await open(t, fragmentOf(EXAMPLE_FEN), { origin: 'over HTTP' });
       await (await find(page, 'FEN', 'textbox')).focus();
       await page.keyboard.press('Tab');
       assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Copy');
       await page.keyboard.press('Enter');
       await shows(page, 'FEN copied.');
+      await click(page, 'Black to move', 'radio');
+      assert.equal(await page.$eval('#status', (line) => line.textContent), '');
     });
 
     test('hostile text stays text, through the address, the fields, the controls and the palette', async (t) => {
@@ -272,12 +526,12 @@ for (const engine of PUPPETEER_ENGINES) {
       await paste(page, 'Piece list', `Ke1 ${HOSTILE}`);
       await paste(page, 'FEN', `${HOSTILE} w - - 0 1`);
       // The FEN reader stores the bytes as squares; they are labelled and moved, never parsed.
-      await drag(page, 'a8 “<”', 'e4 empty');
+      await drag(page, 'a8 “<”, no piece', 'e4 empty');
       await click(page, 'white pawn');
-      await (await square(page, 'b8 “i”')).click();
+      await (await square(page, 'b8 “i”, no piece')).click();
       await click(page, 'Black to move', 'radio');
       await click(page, 'Flip board');
-      await square(page, 'e4 “<”');
+      await square(page, 'e4 “<”, no piece');
       const shared = await page.evaluate(() => location.hash);
       assert.equal(await markup(page), 1);
       const again = await open(t, shared);
