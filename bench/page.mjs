@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Times the page in each browser engine: from an edit (a piece list typed, a square set
-// from the keyboard) to the board drawn for it, and to the next frame, the median of 50
-// edits each after 10 to warm up; and the mean of 200 edits made back to back, since two
-// of the engines count time in whole milliseconds only. Usage, after cmake --workflow --preset wasm and npm ci
+// from the keyboard, a square clicked) to the board drawn for it, and to the next frame,
+// the median of 50 edits each after 10 to warm up; and the mean of 200 edits made back to
+// back, since two of the engines count time in whole milliseconds only. In Chromium and
+// Firefox it also counts the page's calls into the module for one edit of each kind,
+// every exported function but the memory helpers. Usage, after cmake --workflow --preset wasm and npm ci
 // in web/:  node bench/page.mjs [build/wasm]
 import { pathToFileURL } from 'node:url';
 
@@ -19,9 +21,13 @@ const MEASURE = `return (async () => {
   const edits = [
     (round) => { list.value = 'Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h' + (1 + round % 7); list.dispatchEvent(new Event('input')); },
     (round) => { square.dispatchEvent(new KeyboardEvent('keydown', { key: round % 2 ? 'Q' : 'Delete', bubbles: true })); },
+    () => { square.dispatchEvent(new MouseEvent('click', { bubbles: true })); },
   ];
   const medians = [];
   for (const edit of edits) {
+    const before = window.piecefenCalls ?? 0;
+    edit(1);
+    const calls = (window.piecefenCalls ?? 0) - before;
     const drawn = [];
     const framed = [];
     for (let round = 0; round < 60; ++round) {
@@ -35,21 +41,38 @@ const MEASURE = `return (async () => {
     const median = (times) => times.slice(10).sort((a, b) => a - b)[25];
     const start = performance.now();
     for (let round = 0; round < 200; ++round) edit(round);
-    medians.push([median(drawn), median(framed), (performance.now() - start) / 200]);
+    medians.push([median(drawn), median(framed), (performance.now() - start) / 200, calls]);
   }
   return medians;
 })();`;
 
+// Runs before the page: every function the module exports, but its memory helpers, counts
+// its calls in window.piecefenCalls.
+const COUNT_CALLS = () => {
+  const instantiate = WebAssembly.instantiate;
+  WebAssembly.instantiate = async (...args) => {
+    const { instance, module } = await instantiate(...args);
+    const exports = {};
+    for (const [name, value] of Object.entries(instance.exports)) {
+      const counted = typeof value === 'function' && name !== 'piecefen_alloc' && name !== 'piecefen_free';
+      exports[name] = counted ? (...call) => { window.piecefenCalls = (window.piecefenCalls ?? 0) + 1; return value(...call); } : value;
+    }
+    return { module, instance: { exports } };
+  };
+};
+
 const report = (engine, edits) => {
-  for (const [name, [drawn, framed, mean]] of [['piece list typed', edits[0]], ['square keyed', edits[1]]]) {
-    console.log(`${engine.padEnd(9)} ${name}: ${drawn.toFixed(2)} ms to the board drawn, ${framed.toFixed(1)} ms to`
-      + ` the next frame; back to back, ${mean.toFixed(3)} ms an edit`);
-  }
+  const names = ['piece list typed', 'square keyed', 'square clicked'];
+  edits.forEach(([drawn, framed, mean, calls], at) => {
+    console.log(`${engine.padEnd(9)} ${names[at]}: ${drawn.toFixed(2)} ms to the board drawn, ${framed.toFixed(1)} ms to`
+      + ` the next frame; back to back, ${mean.toFixed(3)} ms an edit${engine === 'webkit' ? '' : `; ${calls} module calls`}`);
+  });
 };
 
 for (const engine of PUPPETEER_ENGINES) {
   const browser = await launch(engine);
   const page = await browser.newPage();
+  await page.evaluateOnNewDocument(COUNT_CALLS);
   await page.goto(address);
   await page.waitForFunction(() => performance.getEntriesByName('piecefen:board').length > 0);
   report(engine, await page.evaluate(new Function(MEASURE)));

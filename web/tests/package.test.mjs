@@ -68,21 +68,36 @@ test('a project npm init made runs the README\'s example by import', () => runsA
 test('and by require', { skip: process.features.require_module !== true && `node ${process.version} cannot require an ES module` },
   () => runsAsTheReadmeSays('example.js'));
 
+test('and the README\'s diagram example writes board.svg', async () => {
+  await runsAsTheReadmeSays('board.mjs');
+  assert.match(await readFile(join(project, 'board.svg'), 'utf8'), /^<svg xmlns="http:\/\/www\.w3\.org\/2000\/svg"/);
+});
+
 test('TypeScript checks a project against the types', async () => {
-  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, type FenPosition, type Problem } from 'piecefen';
+  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, fenErrors, allowedFields, toSvg, pieceSvg,
+  type FenPosition, type Problem, type FenError, type DiagramOptions } from 'piecefen';
 const position: FenPosition = readFen(toFen('Ke1 / Ke8'));
 const blackQueenSide: boolean = position.castling[1][1];
 const counters: number = position.halfmoveClock + position.moveNumber + position.sideToMove;
 const squares: string = position.board + position.enPassant;
 const found: Problem[] = problems('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1');
 const named: string[] = found.filter(({ problem }) => problem === 'opposite-check').flatMap((each) => each.squares);
+const errors: FenError[] = fenErrors('8/8/8/8/8/8/8/8  w');
+const where: number = errors[0].at;
+const rights: boolean = allowedFields('4k3/8/8/8/8/8/8/4K2R w - - 0 1').castling[0][0];
+const options: DiagramOptions = { size: 480, theme: 'print', marks: ['e4'], arrows: [{ from: 'e2', to: 'e4' }] };
+const drawn: string = toSvg('8/8/8/8/8/8/8/8', options) + pieceSvg('K', 64);
 // @ts-expect-error: only a string is a piece list
 toFen(42);
+// @ts-expect-error: the themes are named, and no other name is one
+toSvg('', { theme: 'dark' });
+// @ts-expect-error: the kinds of FEN error are named
+errors.filter(({ error }) => error === 'rank_length');
 // @ts-expect-error: castling holds two wings for each of two colours
 position.castling[0][2];
 // @ts-expect-error: the kinds of problem are named, and no other name is one
 found.filter(({ problem }) => problem === 'opposite_check');
-export { blackQueenSide, counters, squares, named };
+export { blackQueenSide, counters, squares, named, where, rights, drawn };
 `);
   await writeFile(join(project, 'tsconfig.json'), JSON.stringify({
     compilerOptions: { strict: true, noEmit: true, module: 'nodenext', moduleResolution: 'nodenext', target: 'es2022' },
