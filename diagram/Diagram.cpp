@@ -19,6 +19,8 @@ constexpr int FRAME = 2;
 constexpr int COORDINATES = 16;
 constexpr int MARKER = 16;
 constexpr int TEXT_LINE = 24;
+// The widest picture, in pixels: its height stays in range wherever an int is 32 bits.
+constexpr int MAX_SIZE = 100000;
 
 // The six kinds in the letter table's order, each as a filled outline and inner lines,
 // drawn for this program on a 40-unit square, base at the bottom.
@@ -95,11 +97,7 @@ constexpr std::string_view HATCH =
     "<pattern id=\"hatch\" width=\"3\" height=\"3\" patternUnits=\"userSpaceOnUse\">"
     "<path d=\"M-1 1l2-2M0 3l3-3M2 4l2-2\" stroke=\"#000\" stroke-width=\".6\"/></pattern>";
 
-void appendInt(std::string& out, long value) {
-    if (value < 0) {
-        out += '-';
-        value = -value;
-    }
+void appendInt(std::string& out, int value) {
     char digits[24];
     int count = 0;
     do {
@@ -109,11 +107,12 @@ void appendInt(std::string& out, long value) {
     while (count > 0) out += digits[--count];
 }
 
-// A length to a tenth of a unit, as short as it can be written: "12", "12.5", "-0.5".
+// A length to a tenth of a unit, as short as it can be written: "12", "12.5", "-0.5";
+// appendInt writes the digits of what is not negative.
 void appendNumber(std::string& out, double value) {
-    const long tenths = std::lround(value * 10);
+    const auto tenths = static_cast<int>(std::lround(value * 10));
     if (tenths < 0) out += '-';
-    const long magnitude = tenths < 0 ? -tenths : tenths;
+    const int magnitude = tenths < 0 ? -tenths : tenths;
     appendInt(out, magnitude / 10);
     if (magnitude % 10 != 0) {
         out += '.';
@@ -283,16 +282,16 @@ std::string toSvg(const FenPosition& position, const DiagramOptions& options) {
     const int top = -frame;
     const int right = BOARD + frame + (options.sideToMove ? MARKER : 0);
     const int bottom = BOARD + frame + coordinates + (textLine ? TEXT_LINE : 0);
-    const int width = std::max(options.size, 1);
-    const long height = std::lround(static_cast<double>(width) * (bottom - top) / (right - left));
+    const int width = std::clamp(options.size, 1, MAX_SIZE);
+    const auto height = static_cast<int>(std::lround(static_cast<double>(width) * (bottom - top) / (right - left)));
 
     std::string out;
     out.reserve(9000);
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" "
            "viewBox=\"";
-    appendInt(out, left);
+    appendNumber(out, left);
     out += ' ';
-    appendInt(out, top);
+    appendNumber(out, top);
     out += ' ';
     appendInt(out, right - left);
     out += ' ';
@@ -429,7 +428,7 @@ std::string toSvg(const FenPosition& position, const DiagramOptions& options) {
 
 std::string pieceSvg(char piece, int size) {
     const int slot = pieceSlot(piece);
-    const int width = std::max(size, 1);
+    const int width = std::clamp(size, 1, MAX_SIZE);
     std::string out;
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" viewBox=\"0 0 40 40\" width=\"";
     appendInt(out, width);

@@ -24,7 +24,8 @@ enum class DiagramTheme : std::uint8_t { classic, print };
 
 // What a diagram shows beside the pieces.
 struct DiagramOptions {
-    // The picture's width in CSS pixels; the height follows. Below 1 counts as 1.
+    // The picture's width in CSS pixels; the height follows. Below 1 counts as 1, and
+    // above 100000 as 100000.
     int size = 360;
     // Black at the bottom.
     bool flipped = false;

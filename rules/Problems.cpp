@@ -192,19 +192,20 @@ bool checkCanHaveBeenGiven(const FenPosition& position, int king, std::uint64_t 
         if (row == farRow && kind != KING) {
             // A piece on the far rank may be a pawn that has just arrived there.
             const int fromRow = row - forward / 8;
-            for (const int side : {-1, 0, 1}) {
-                if (empty(fromRow, column + side) &&
-                    wasOutOfCheck({{square, side == 0 ? '.' : taken}, {fromRow * 8 + column + side, pawn}})) {
-                    return true;
-                }
+            constexpr int SIDES[] = {-1, 0, 1};
+            if (std::any_of(std::begin(SIDES), std::end(SIDES), [&](int side) {
+                    return empty(fromRow, column + side) &&
+                           wasOutOfCheck({{square, side == 0 ? '.' : taken}, {fromRow * 8 + column + side, pawn}});
+                })) {
+                return true;
             }
         }
         if (kind == KNIGHT) {
-            for (const Step jump : JUMPS) {
-                if (empty(row + jump.row, column + jump.column) &&
-                    wasOutOfCheck({{square, taken}, {(row + jump.row) * 8 + column + jump.column, letter}})) {
-                    return true;
-                }
+            if (std::any_of(JUMPS.begin(), JUMPS.end(), [&](Step jump) {
+                    return empty(row + jump.row, column + jump.column) &&
+                           wasOutOfCheck({{square, taken}, {(row + jump.row) * 8 + column + jump.column, letter}});
+                })) {
+                return true;
             }
             continue;
         }

@@ -81,6 +81,9 @@ TEST(Diagram, WhatTheDocumentHolds) {
         }},
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.size = 100; }, bare()), {{"width=\"100\" height=\"100\"", 1}}},
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.size = -5; }, bare()), {{"width=\"1\" height=\"1\"", 1}}},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.size = 2147483647; o.count = true; }, bare()), {
+            {"width=\"100000\" height=\"107500\"", 1},
+        }},
         // The marker beside the player to move: White at the bottom, Black at the top, turned with the board.
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.sideToMove = true; }, bare()), {
             {"viewBox=\"0 0 336 320\" width=\"360\" height=\"343\"", 1}, {"<rect class=\"w\" x=\"323.5\" y=\"308.5\"", 1},
@@ -118,6 +121,14 @@ TEST(Diagram, WhatTheDocumentHolds) {
             o.caption.assign(CAPTION, sizeof CAPTION - 1);
         }), {
             {">&lt;b&gt;&quot;Tom &amp; Jerry&apos;s&quot;&lt;/b&gt;\xc3\xa9\xf0\x9f\x98\x80|</text>", 1},
+        }},
+        // UTF-8 at the edges of each length kept; overlong forms, surrogates, U+FFFF, past U+10FFFF,
+        // stray continuations and a cut sequence left out, a byte at a time.
+        {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) {
+            o.caption = "\xc2\x80|\xdf\xbf|\xe0\xa0\x80|\xed\x9f\xbf|\xee\x80\x80|\xef\xbf\xbd|\xf0\x90\x80\x80|\xf4\x8f\xbf\xbf|"
+                        "\xc1\xbf|\xe0\x9f\xbf|\xed\xa0\x80|\xef\xbf\xbf|\xf0\x8f\xbf\xbf|\xf4\x90\x80\x80|\xf5\x80\x80\x80|\x80|\xe2\x82";
+        }, bare()), {
+            {">\xc2\x80|\xdf\xbf|\xe0\xa0\x80|\xed\x9f\xbf|\xee\x80\x80|\xef\xbf\xbd|\xf0\x90\x80\x80|\xf4\x8f\xbf\xbf|||||||||</text>", 1},
         }},
         {"<7/&6\"/8/8/8/8/8/\x01\xff" "5K w - \x02- 0 1", bare(), {
             {"<title>&lt;7/&amp;6&quot;/8/8/8/8/8/5K w - - 0 1</title>", 1}, {"<desc>Kh1</desc>", 1},

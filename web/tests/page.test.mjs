@@ -69,6 +69,32 @@ async function drag(page, from, to, role = 'gridcell') {
   await page.mouse.up();
 }
 
+// The least contrast of the focus ring on a square with the square's own colour, over a
+// light square and a dark one reached from the keyboard.
+async function ringContrast(page) {
+  const least = [];
+  for (const label of ['a1', 'b1']) {
+    const cell = await page.$(`[role="gridcell"][aria-label^="${label} "]`);
+    await cell.focus();
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('ArrowLeft');
+    least.push(await cell.evaluate((square) => {
+      const style = getComputedStyle(square);
+      const channels = (colour) => colour.match(/[\d.]+/g).slice(0, 3).map(Number);
+      const luminance = (colour) => {
+        const [r, g, b] = channels(colour).map((value) => {
+          const c = value / 255;
+          return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4;
+        });
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+      };
+      const [a, b] = [luminance(style.outlineColor), luminance(style.backgroundColor)].sort((x, y) => y - x);
+      return style.outlineStyle === 'solid' ? (a + 0.05) / (b + 0.05) : 0;
+    }));
+  }
+  return Math.min(...least);
+}
+
 async function axeViolations(page) {
   await page.evaluate(await readFile(AXE, 'utf8'));
   const { violations } = await page.evaluate(() => window.axe.run(document, {
@@ -417,6 +443,7 @@ for (const engine of PUPPETEER_ENGINES) {
           .map((cell) => cell.ariaLabel));
         assert.deepEqual(marks, ['e8 black king, in check out of turn', 'e2 white rook, giving check out of turn']);
         assert.deepEqual(await axeViolations(page), []);
+        assert.ok(await ringContrast(page) >= 3);
         await shows(page, 'The tablebase answers only for a position without problems.');
         await shows(page, 'One problem: see Problems.');
 
@@ -546,6 +573,7 @@ for (const engine of PUPPETEER_ENGINES) {
       assert.equal(await page.evaluate(() => matchMedia('(prefers-color-scheme: dark)').matches), true);
       assert.equal((await problemTexts(page)).length, 5);
       assert.deepEqual(await axeViolations(page), []);
+      assert.ok(await ringContrast(page) >= 3);
     });
   });
 }
