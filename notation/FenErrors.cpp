@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 #include "position/PieceLetters.h"
 
@@ -104,7 +103,8 @@ std::string_view fenErrorName(FenErrorKind kind) {
 }
 
 // Splits the text at whitespace into fields, marking every run of it that is not one
-// space between two fields, then checks each of the first six fields by its place.
+// space between two fields, then checks each of the first six fields by its place. Each
+// check reports as it reads forward, so the errors come in the order of their offsets.
 std::vector<FenError> fenErrors(std::string_view text) {
     std::vector<FenError> errors;
     const std::size_t n = text.size();
@@ -128,10 +128,6 @@ std::vector<FenError> fenErrors(std::string_view text) {
         checkField(fields, text.substr(fieldStart, at - fieldStart), fieldStart, errors);
     }
     if (fields == 0) errors.push_back({FenErrorKind::ranks, 0});
-    // Nearly in order already; an insertion keeps errors at one offset in the order found.
-    for (std::size_t next = 1; next < errors.size(); ++next) {
-        for (std::size_t at = next; at > 0 && errors[at].at < errors[at - 1].at; --at) std::swap(errors[at], errors[at - 1]);
-    }
     return errors;
 }
 

@@ -74,7 +74,9 @@ TEST(Diagram, WhatTheDocumentHolds) {
         }},
         // Flipped, the files run h to a and the ranks 1 to 8 down the side.
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.flipped = true; }), {
-            {"<use xlink:href=\"#fh\" x=\"16.5\"", 1}, {"<use xlink:href=\"#r1\" x=\"-13.5\" y=\"15\"/>", 1}, {"<g id=\"", 0},
+            {"<use xlink:href=\"#fh\" x=\"16.5\"", 1}, {"<use xlink:href=\"#fg\" x=\"56.5\"", 1},
+            {"<use xlink:href=\"#r1\" x=\"-13.5\" y=\"15\"/>", 1}, {"<use xlink:href=\"#r2\" x=\"-13.5\" y=\"55\"/>", 1},
+            {"<g id=\"", 0},
         }},
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.border = false; }), {
             {"viewBox=\"-16 0 336 336\"", 1}, {"class=\"frame\"", 0},
@@ -98,8 +100,9 @@ TEST(Diagram, WhatTheDocumentHolds) {
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.marks = (1ULL << 0) | (1ULL << 63); }, bare()), {
             {"<circle class=\"mark\" cx=\"20\" cy=\"20\" r=\"17.5\"/>", 1}, {"<circle class=\"mark\" cx=\"300\" cy=\"300\"", 1},
         }},
-        {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.arrows = {{52, 36}, {-1, 3}, {5, 64}, {9, 9}}; }, bare()), {
-            {"<path class=\"arrow\" d=\"M180 260L180 197M180 184L172 197L188 197z\"/>", 1}, {"class=\"arrow\"", 1},
+        {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.arrows = {{52, 36}, {-1, 3}, {5, 64}, {9, 9}, {0, 63}}; }, bare()), {
+            {"<path class=\"arrow\" d=\"M180 260L180 197M180 184L172 197L188 197z\"/>", 1}, {"class=\"arrow\"", 2},
+            {"<path class=\"arrow\" d=\"M20 20L288 288M297.2 297.2L293.6 282.3L282.3 293.6z\"/>", 1},
         }},
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.arrows = {{52, 36}}; o.flipped = true; }, bare()), {
             {"<path class=\"arrow\" d=\"M140 60L140 123M140 136L148 123L132 123z\"/>", 1},
@@ -117,10 +120,10 @@ TEST(Diagram, WhatTheDocumentHolds) {
         }},
         // Every text is written for XML: the special characters as references, what XML forbids left out.
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) {
-            constexpr char CAPTION[] = "<b>\"Tom & Jerry's\"</b>\0\x01\x1f\xff\xc3\xa9\xed\xa0\x80\xef\xbf\xbe\xf0\x9f\x98\x80|";
+            constexpr char CAPTION[] = "<b>\"Tom & Jerry's\"</b>\0\x01\x1f\t\n\r\xff\xc3\xa9\xed\xa0\x80\xef\xbf\xbe\xf0\x9f\x98\x80|\xc3\xa9";
             o.caption.assign(CAPTION, sizeof CAPTION - 1);
         }), {
-            {">&lt;b&gt;&quot;Tom &amp; Jerry&apos;s&quot;&lt;/b&gt;\xc3\xa9\xf0\x9f\x98\x80|</text>", 1},
+            {">&lt;b&gt;&quot;Tom &amp; Jerry&apos;s&quot;&lt;/b&gt;\t\n\r\xc3\xa9\xf0\x9f\x98\x80|\xc3\xa9</text>", 1},
         }},
         // UTF-8 at the edges of each length kept; overlong forms, surrogates, U+FFFF, past U+10FFFF,
         // stray continuations and a cut sequence left out, a byte at a time.
@@ -133,7 +136,7 @@ TEST(Diagram, WhatTheDocumentHolds) {
         {"<7/&6\"/8/8/8/8/8/\x01\xff" "5K w - \x02- 0 1", bare(), {
             {"<title>&lt;7/&amp;6&quot;/8/8/8/8/8/5K w - - 0 1</title>", 1}, {"<desc>Kh1</desc>", 1},
             // Each byte that is no piece letter gets the neutral mark, defined once.
-            {"<path id=\"x\"", 1}, {"<use xlink:href=\"#x\"", 5},
+            {"<path id=\"x\" class=\"n\" d=\"M20 12l8 8-8 8-8-8z\"/>", 1}, {"<path id=\"x\"", 1}, {"<use xlink:href=\"#x\" x=", 5},
         }},
         {"8/8/8/8/8/8/8/8 w - - 0 1", with([](DiagramOptions& o) { o.theme = piecefen::DiagramTheme::print; }), {
             {"<pattern id=\"hatch\"", 1}, {".light{fill:#fff}.dark{fill:url(#hatch)}", 1}, {"#f0d9b5", 0},

@@ -76,6 +76,7 @@ TEST(FenErrors, EightRanksOfEightSquares) {
         {"8/8/8/8/8/8/8/8/8 w - - 0 1", "ranks 15"},
         {"8/8/8/8/8/8/8/8/8/8", "ranks 15"},
         {"7/8/8/8/8/8/8/8", "rank-length 0"},
+        {"8/7/8/8/8/8/8/8", "rank-length 2"},
         {"8/8/8/8/8/8/8/4K4", "rank-length 16"},
         {"8/8/8/8/8/8/8/ppppppppp", "rank-length 22"},
         {"44/8/8/8/8/8/8/8", ""},
@@ -119,6 +120,7 @@ TEST(FenErrors, SideCastlingAndEnPassant) {
         {"4k3/8/8/8/8/8/8/4K3 w - h6 0 1", ""},
         {"4k3/8/8/8/8/8/8/4K3 w - e4 0 1", "en-passant 24"},
         {"4k3/8/8/8/8/8/8/4K3 w - i3 0 1", "en-passant 24"},
+        {"4k3/8/8/8/8/8/8/4K3 w - `3 0 1", "en-passant 24"},
         {"4k3/8/8/8/8/8/8/4K3 w - E3 0 1", "en-passant 24"},
         {"4k3/8/8/8/8/8/8/4K3 w - e3e 0 1", "en-passant 24"},
         {"4k3/8/8/8/8/8/8/4K3 w - e 0 1", "en-passant 24"},
@@ -134,6 +136,9 @@ TEST(FenErrors, Counters) {
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 0001", "move-number 28"},
         {"4k3/8/8/8/8/8/8/4K3 w - - -1 1", "halfmove-clock 26"},
         {"4k3/8/8/8/8/8/8/4K3 w - - x 1", "halfmove-clock 26"},
+        {"4k3/8/8/8/8/8/8/4K3 w - - 9 109", ""},
+        {"4k3/8/8/8/8/8/8/4K3 w - - / 1", "halfmove-clock 26"},
+        {"4k3/8/8/8/8/8/8/4K3 w - - : 1", "halfmove-clock 26"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 1x 1", "halfmove-clock 26"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 0", "move-number 28"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 000", "move-number 28"},
@@ -141,6 +146,12 @@ TEST(FenErrors, Counters) {
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1.", "move-number 28"},
     });
     EXPECT_EQ(piecefen::fenErrorName(static_cast<piecefen::FenErrorKind>(10)), "");
+    // A view into a longer text ends where it ends, whatever follows it.
+    const std::string longer = "4k3/8/8/8/8/8/8/4K3x w";
+    EXPECT_EQ(errorsOf(std::string_view(longer).substr(0, 19)), "");
+    EXPECT_EQ(errorsOf(std::string_view(longer).substr(0, 20)), "board-character 19; rank-length 19");
+    const std::string spaced = "4k3/8/8/8/8/8/8/4K3 w";
+    EXPECT_EQ(errorsOf(std::string_view(spaced).substr(0, 19)), "");
 }
 
 // What the writer writes is FEN, for any board the piece-list reader places and for any

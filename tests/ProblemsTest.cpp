@@ -199,6 +199,47 @@ TEST(Problems, ChecksOnTheKingToMove) {
         // Only en passant uncovers both lines: the pawn left d5 and took the pawn on e5.
         {"3R3B/8/4P3/8/3k4/8/8/K7 b - - 0 1", ""},
         {"3R3B/4P3/8/8/3k4/8/8/K7 b - - 0 1", "impossible-check d8 h8 d4"},
+        // A queen hemmed in on all but one side came from there; hemmed in on all, it did not move.
+        {"7k/8/8/8/8/8/8/Qn5K b - - 0 1", ""},
+        {"7k/8/8/8/8/8/n7/Q6K b - - 0 1", ""},
+        {"7k/8/8/8/8/8/n7/Qn5K b - - 0 1", "impossible-check h8 a1"},
+        // On rank 8 a white queen may be a pawn just promoted: Black's queen there cannot.
+        {"6nQ/7n/8/8/8/8/8/k6K b - - 0 1", ""},
+        {"7q/7N/8/8/8/8/8/K6k w - - 0 1", ""},
+        {"6Nq/8/8/8/8/8/8/K6k w - - 0 1", ""},
+        {"6Nq/7N/8/8/8/8/8/K6k w - - 0 1", "impossible-check h8 a1"},
+        {"k7/8/8/8/4K3/8/8/Qn6 b - - 0 1", ""},
+        {"k7/8/8/8/4K3/8/1n6/Qn6 b - - 0 1", "impossible-check a8 a1"},
+        {"7k/8/8/8/4K3/8/8/6nQ b - - 0 1", ""},
+        {"7k/8/8/8/4K3/8/6n1/6nQ b - - 0 1", "impossible-check h8 h1"},
+        {"qN6/8/8/8/4k3/8/8/K7 w - - 0 1", ""},
+        {"qN6/1N6/8/8/4k3/8/8/K7 w - - 0 1", "impossible-check a8 a1"},
+        {"6Nq/8/8/8/4k3/8/8/7K w - - 0 1", ""},
+        {"6Nq/6N1/8/8/4k3/8/8/7K w - - 0 1", "impossible-check h8 h1"},
+        // A king steps one square: from the rook's file, or not at all.
+        {"k7/8/8/8/1K6/8/8/Rn6 b - - 0 1", ""},
+        {"k7/8/8/8/2K5/8/8/Rn6 b - - 0 1", "impossible-check a8 a1"},
+        // Castling is the one way to these checks, for each side and wing; not with the corner or b1 taken.
+        {"8/8/8/8/8/8/5n2/k4RK1 b - - 0 1", ""},
+        {"8/8/8/8/8/8/3n4/2KR3k b - - 0 1", ""},
+        {"K4rk1/5N2/8/8/8/8/8/8 w - - 0 1", ""},
+        {"2kr3K/3N4/8/8/8/8/8/8 w - - 0 1", ""},
+        {"8/8/8/8/8/8/5n2/k4RKb b - - 0 1", "impossible-check a1 f1"},
+        {"8/8/8/8/8/8/3n4/1nKR3k b - - 0 1", "impossible-check d1 h1"},
+        // A pawn's double step, single step or capture is the one way, for each side; not with its way taken.
+        {"8/8/8/6K1/3P4/7p/k6R/7b b - - 0 1", ""},
+        {"8/7k/8/8/3P4/8/p7/1B2K3 b - - 0 1", ""},
+        {"8/7k/8/3P4/8/8/p7/1B2K3 b - - 0 1", ""},
+        {"7B/K6r/7P/3p4/6k1/8/8/8 w - - 0 1", ""},
+        {"1b2k3/P7/8/3p4/8/8/7K/8 w - - 0 1", ""},
+        {"1b2k3/P7/8/8/3p4/8/7K/8 w - - 0 1", ""},
+        {"k7/8/8/3K4/8/4p3/8/3r3b w - - 0 1", ""},
+        {"8/8/8/6K1/3P4/3n3p/k6R/7b b - - 0 1", "impossible-check a2 h2"},
+        // A knight that arrived as a pawn, straight on or taking; not with both ways taken.
+        {"4N3/2kp1pp1/3p1p2/8/8/8/8/K7 b - - 0 1", ""},
+        {"4N3/2k1ppp1/3p1p2/8/8/8/8/K7 b - - 0 1", ""},
+        {"k7/8/8/8/8/3P1P2/2KP1PP1/4n3 w - - 0 1", ""},
+        {"4N3/2kpppp1/3p1p2/8/8/8/8/K7 b - - 0 1", "impossible-check e8 c7"},
         // With the kings side by side, the king is one of the checkers.
         {"8/8/8/8/8/3k4/2P1K3/8 b - - 0 1", "opposite-check d3 e2; impossible-check d3 c2 e2"},
         {"8/8/8/8/8/3k4/4K3/3R4 b - - 0 1", "opposite-check d3 e2; impossible-check d3 e2 d1"},
