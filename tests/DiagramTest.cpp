@@ -153,6 +153,7 @@ TEST(Diagram, WhatTheDocumentHolds) {
 TEST(Diagram, OnePieceAlone) {
     EXPECT_EQ(occurrences(piecefen::pieceSvg('N', 64), "viewBox=\"0 0 40 40\" width=\"64\" height=\"64\""), 1U);
     EXPECT_EQ(occurrences(piecefen::pieceSvg('n'), "<g class=\"b\"><g id=\"n\""), 1U);
+    EXPECT_TRUE(piecefen::pieceSvg('n').ends_with("\"/></g></g></svg>"));
     EXPECT_EQ(occurrences(piecefen::pieceSvg('?'), "<path class=\"n\""), 1U);
     EXPECT_EQ(occurrences(piecefen::pieceSvg('.'), "<path"), 0U);
     EXPECT_EQ(occurrences(piecefen::pieceSvg('K', 0), "width=\"1\""), 1U);

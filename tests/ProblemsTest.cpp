@@ -196,6 +196,8 @@ TEST(Problems, ChecksOnTheKingToMove) {
         {"8/7k/8/8/2P5/8/8/1B2K3 b - c3 0 1", ""},
         {"8/8/8/8/3Pk3/8/8/4K3 b - d3 0 1", ""},
         {"8/8/8/8/3P4/4k3/8/4K3 b - d3 0 1", ""},
+        {"8/8/8/3k4/4P3/8/8/4K3 b - e3 0 1", ""},
+        {"8/8/8/4k3/3P4/8/8/B3K3 b - d3 0 1", "impossible-check e5 d4"},
         // Only en passant uncovers both lines: the pawn left d5 and took the pawn on e5.
         {"3R3B/8/4P3/8/3k4/8/8/K7 b - - 0 1", ""},
         {"3R3B/4P3/8/8/3k4/8/8/K7 b - - 0 1", "impossible-check d8 h8 d4"},
@@ -226,6 +228,7 @@ TEST(Problems, ChecksOnTheKingToMove) {
         {"2kr3K/3N4/8/8/8/8/8/8 w - - 0 1", ""},
         {"8/8/8/8/8/8/5n2/k4RKb b - - 0 1", "impossible-check a1 f1"},
         {"8/8/8/8/8/8/3n4/1nKR3k b - - 0 1", "impossible-check d1 h1"},
+        {"8/8/8/8/8/8/3n4/n1KR3k b - - 0 1", "impossible-check d1 h1"},
         // A pawn's double step, single step or capture is the one way, for each side; not with its way taken.
         {"8/8/8/6K1/3P4/7p/k6R/7b b - - 0 1", ""},
         {"8/7k/8/8/3P4/8/p7/1B2K3 b - - 0 1", ""},
