@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "position/FenPosition.h"
 
@@ -25,6 +27,24 @@ inline constexpr std::array<int8_t, 256> PIECE_SLOT = [] {
 
 inline int pieceSlot(char c) {
     return PIECE_SLOT[static_cast<unsigned char>(c)];
+}
+
+// The kinds in the letter table's order, so that a piece's slot is colour * KIND_COUNT + kind.
+enum PieceKind : int { KING, QUEEN, ROOK, BISHOP, KNIGHT, PAWN };
+constexpr int KIND_COUNT = 6;
+constexpr int WHITE = 0;
+constexpr int BLACK = 1;
+static_assert(FenPosition::PIECE_LETTERS == "KQRBNP");
+
+// The letter of a piece of `colour` and `kind`, as the board holds it.
+constexpr char letterOf(int colour, int kind) {
+    const char letter = FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
+    return colour == WHITE ? letter : static_cast<char>(letter - 'A' + 'a');
+}
+
+// The name of board index 0..63, such as "e4".
+inline std::string squareName(int index) {
+    return {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
 }
 
 }  // namespace piecefen

@@ -17,11 +17,6 @@ constexpr std::array<std::string_view, 12> NAMES = {
     "bad-castling-rights", "bad-en-passant", "opposite-check", "too-many-checkers", "impossible-check",
     "not-a-piece"};
 
-// The kinds in the letter table's order, so that a piece's slot is colour * KINDS + kind.
-enum Kind : int { KING, QUEEN, ROOK, BISHOP, KNIGHT, PAWN, KINDS };
-static_assert(FenPosition::PIECE_LETTERS == "KQRBNP");
-constexpr int WHITE = 0;
-constexpr int BLACK = 1;
 
 constexpr std::uint64_t bit(int index) {
     return std::uint64_t{1} << index;
@@ -49,7 +44,7 @@ constexpr bool onBoard(int row, int column) {
 std::uint64_t attackersOf(const char (&board)[64], int target, int colour) {
     const int row = target / 8;
     const int column = target % 8;
-    const int own = colour * KINDS;
+    const int own = colour * KIND_COUNT;
     std::uint64_t found = 0;
     for (const Step jump : JUMPS) {
         const int r = row + jump.row;
@@ -99,11 +94,6 @@ std::uint64_t squaresBetween(int king, int checker) {
         between |= bit(square);
     }
     return between;
-}
-
-constexpr char letterOf(int colour, int kind) {
-    const char letter = FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
-    return colour == WHITE ? letter : static_cast<char>(letter - 'A' + 'a');
 }
 
 // A square as it stood before the last move.
@@ -160,8 +150,8 @@ bool checkCanHaveBeenGiven(const FenPosition& position, int king, std::uint64_t 
 
     // Every piece of `moved`, and every square it can have come from.
     for (int square = 0; square < 64; ++square) {
-        const int kind = pieceSlot(board[square]) - moved * KINDS;
-        if (kind < 0 || kind >= KINDS) continue;
+        const int kind = pieceSlot(board[square]) - moved * KIND_COUNT;
+        if (kind < 0 || kind >= KIND_COUNT) continue;
         const char letter = board[square];
         const int row = square / 8;
         const int column = square % 8;
@@ -236,7 +226,7 @@ bool checkCanHaveBeenGiven(const FenPosition& position, int king, std::uint64_t 
 }
 
 // The squares of the pieces a colour has more of than a game can give it, or 0.
-std::uint64_t surplusMaterial(const std::array<std::uint64_t, KINDS>& pieces) {
+std::uint64_t surplusMaterial(const std::array<std::uint64_t, KIND_COUNT>& pieces) {
     const int pawns = std::popcount(pieces[PAWN]);
     const std::uint64_t bishops[2] = {pieces[BISHOP] & LIGHT_SQUARES, pieces[BISHOP] & ~LIGHT_SQUARES};
     int promoted = 0;
@@ -267,7 +257,7 @@ struct Home {
 constexpr Home HOMES[] = {{WHITE, 0, 60, 63}, {WHITE, 1, 60, 56}, {BLACK, 0, 4, 7}, {BLACK, 1, 4, 0}};
 
 // The squares of rights set without their king or rook at home, or 0.
-std::uint64_t castlingWithoutPieces(const FenPosition& position, const std::array<std::uint64_t, KINDS> (&pieces)[2]) {
+std::uint64_t castlingWithoutPieces(const FenPosition& position, const std::array<std::uint64_t, KIND_COUNT> (&pieces)[2]) {
     std::uint64_t missing = 0;
     for (const Home& home : HOMES) {
         if (!position.castling[home.colour][home.wing]) continue;
@@ -320,13 +310,13 @@ AllowedFields allowedFields(const FenPosition& position) {
 // Reads the board once into a set of squares per colour and kind, then tests each rule.
 std::vector<Problem> problems(const FenPosition& position) {
     const auto& board = position.board;
-    std::array<std::uint64_t, KINDS> pieces[2] = {};
+    std::array<std::uint64_t, KIND_COUNT> pieces[2] = {};
     std::uint64_t everyPiece = 0;
     std::uint64_t strangers = 0;
     for (int index = 0; index < 64; ++index) {
         const int slot = pieceSlot(board[index]);
         if (slot >= 0) {
-            pieces[slot / KINDS][static_cast<std::size_t>(slot % KINDS)] |= bit(index);
+            pieces[slot / KIND_COUNT][static_cast<std::size_t>(slot % KIND_COUNT)] |= bit(index);
             everyPiece |= bit(index);
         } else if (board[index] != '.') {
             strangers |= bit(index);

@@ -1,0 +1,282 @@
+#include "rules/Board.h"
+
+namespace piecefen::board {
+
+namespace {
+
+// Which castling rights stay when a piece leaves or arrives on a square: a king's or a
+// rook's home square takes its rights away.
+constexpr std::array<unsigned, 64> RIGHTS_KEPT = [] {
+    std::array<unsigned, 64> kept{};
+    kept.fill(15U);
+    for (const int colour : {WHITE, BLACK}) {
+        kept[static_cast<std::size_t>(kingHome(colour))] &= ~(castlingBit(colour, 0) | castlingBit(colour, 1));
+        for (const int wing : {0, 1}) kept[static_cast<std::size_t>(rookHome(colour, wing))] &= ~castlingBit(colour, wing);
+    }
+    return kept;
+}();
+
+constexpr char PROMOTIONS[] = {'q', 'r', 'b', 'n'};
+
+// Where a pawn of `colour` steps forward to, for all of them at once.
+constexpr Squares forward(Squares pawns, int colour) {
+    return colour == WHITE ? pawns >> 8 : pawns << 8;
+}
+
+// Collects the moves the generator finds, either as a list or as a count.
+struct Listing {
+    MoveList& list;
+
+    void moves(int from, Squares targets) {
+        for (; targets != 0; targets &= targets - 1) list.add(from, std::countr_zero(targets));
+    }
+    // Pawn moves to `targets`, each from its target's index plus `back`.
+    void pawnMoves(Squares targets, int back) {
+        for (; targets != 0; targets &= targets - 1) {
+            const int to = std::countr_zero(targets);
+            list.add(to + back, to);
+        }
+    }
+    void promotions(Squares targets, int back) {
+        for (; targets != 0; targets &= targets - 1) {
+            const int to = std::countr_zero(targets);
+            for (const char promotion : PROMOTIONS) list.add(to + back, to, promotion);
+        }
+    }
+    void move(int from, int to) { list.add(from, to); }
+};
+
+struct Counting {
+    std::uint64_t count = 0;
+
+    void moves(int /*from*/, Squares targets) { count += static_cast<std::uint64_t>(std::popcount(targets)); }
+    void pawnMoves(Squares targets, int /*back*/) { count += static_cast<std::uint64_t>(std::popcount(targets)); }
+    void promotions(Squares targets, int /*back*/) { count += 4 * static_cast<std::uint64_t>(std::popcount(targets)); }
+    void move(int /*from*/, int /*to*/) { ++count; }
+};
+
+// Hands the pawn moves to `targets` on to the sink, those onto the last rank as promotions.
+template <typename Sink>
+void pawnMoves(Sink& sink, Squares targets, int back) {
+    constexpr Squares BACK_RANKS = RANK_1 | RANK_8;
+    if ((targets & BACK_RANKS) != 0) sink.promotions(targets & BACK_RANKS, back);
+    sink.pawnMoves(targets & ~BACK_RANKS, back);
+}
+
+// The legal moves in one pass: the checkers and the pinned pieces are found first, so
+// that no move has to be played to see whether it leaves the king attacked.
+template <typename Sink>
+void generate(const Board& board, Sink& sink) {
+    const int us = board.side;
+    const int them = 1 - us;
+    const Squares own = board.colours[static_cast<std::size_t>(us)];
+    const Squares enemy = board.colours[static_cast<std::size_t>(them)];
+    const Squares occupied = own | enemy;
+    const int king = board.king(us);
+    const Squares checkers = attackersOf(board, king, them, occupied);
+
+    // 1. The king, to every square no enemy attacks once the king has left its own.
+    const Squares withoutKing = occupied ^ bit(king);
+    for (Squares targets = KING_ATTACKS[static_cast<std::size_t>(king)] & ~own; targets != 0; targets &= targets - 1) {
+        const int to = std::countr_zero(targets);
+        if (attackersOf(board, to, them, withoutKing) == 0) sink.move(king, to);
+    }
+    if ((checkers & (checkers - 1)) != 0) return;
+
+    // 2. Every other piece must take the one checker or step between, if there is one.
+    Squares allowed = ~own;
+    if (checkers != 0) allowed &= checkers | between(king, std::countr_zero(checkers));
+
+    // 3. A piece alone between the king and an enemy slider may only move along that line.
+    const Squares straight = (board.kinds[ROOK] | board.kinds[QUEEN]) & enemy;
+    const Squares diagonal = (board.kinds[BISHOP] | board.kinds[QUEEN]) & enemy;
+    Squares pinned = 0;
+    for (Squares snipers = (rookAttacks(king, enemy) & straight) | (bishopAttacks(king, enemy) & diagonal);
+         snipers != 0; snipers &= snipers - 1) {
+        const Squares blockers = between(king, std::countr_zero(snipers)) & occupied;
+        if ((blockers & (blockers - 1)) == 0 && (blockers & own) != 0) pinned |= blockers;
+    }
+
+    // 4. Knights, which never move while pinned, and the sliders.
+    for (Squares knights = board.pieces(us, KNIGHT) & ~pinned; knights != 0; knights &= knights - 1) {
+        const int from = std::countr_zero(knights);
+        sink.moves(from, KNIGHT_ATTACKS[static_cast<std::size_t>(from)] & allowed);
+    }
+    const Squares ownDiagonal = (board.kinds[BISHOP] | board.kinds[QUEEN]) & own;
+    const Squares ownStraight = (board.kinds[ROOK] | board.kinds[QUEEN]) & own;
+    for (Squares sliders = ownDiagonal | ownStraight; sliders != 0; sliders &= sliders - 1) {
+        const int from = std::countr_zero(sliders);
+        Squares targets = 0;
+        if ((ownDiagonal >> from & 1U) != 0) targets |= bishopAttacks(from, occupied);
+        if ((ownStraight >> from & 1U) != 0) targets |= rookAttacks(from, occupied);
+        targets &= allowed;
+        if ((pinned >> from & 1U) != 0) targets &= lineThrough(king, from);
+        sink.moves(from, targets);
+    }
+
+    // 5. Pawns: those not pinned all at once, a pinned one alone along its line.
+    const Squares empty = ~occupied;
+    const Squares pawns = board.pieces(us, PAWN);
+    const Squares doubleStepRank = us == WHITE ? RANK_1 >> 16 : RANK_8 << 16;
+    const int back = us == WHITE ? 8 : -8;
+    auto pawnsFrom = [&](Squares movers, Squares line) {
+        const Squares step = forward(movers, us) & empty;
+        pawnMoves(sink, step & allowed & line, back);
+        pawnMoves(sink, forward(step & doubleStepRank, us) & empty & allowed & line, 2 * back);
+        const Squares left = forward(movers & ~FILE_A, us) >> 1;
+        const Squares right = forward(movers & ~FILE_H, us) << 1;
+        pawnMoves(sink, left & enemy & allowed & line, back + 1);
+        pawnMoves(sink, right & enemy & allowed & line, back - 1);
+    };
+    pawnsFrom(pawns & ~pinned, ~Squares{0});
+    for (Squares rest = pawns & pinned; rest != 0; rest &= rest - 1) {
+        const int from = std::countr_zero(rest);
+        pawnsFrom(bit(from), lineThrough(king, from));
+    }
+
+    // 6. En passant, played out on the occupancy: taking can open a rank to the king.
+    if (board.enPassant >= 0) {
+        const int target = board.enPassant;
+        const int taken = target + back;
+        const Squares enemyAfter = enemy ^ bit(taken);
+        for (Squares takers = PAWN_ATTACKS[static_cast<std::size_t>(them)][static_cast<std::size_t>(target)] & pawns;
+             takers != 0; takers &= takers - 1) {
+            const int from = std::countr_zero(takers);
+            const Squares after = (occupied ^ bit(from) ^ bit(taken)) | bit(target);
+            const auto at = static_cast<std::size_t>(king);
+            const bool attacked =
+                ((KNIGHT_ATTACKS[at] & board.kinds[KNIGHT] & enemyAfter) != 0) ||
+                ((PAWN_ATTACKS[static_cast<std::size_t>(us)][at] & board.kinds[PAWN] & enemyAfter) != 0) ||
+                ((rookAttacks(king, after) & straight) != 0) || ((bishopAttacks(king, after) & diagonal) != 0);
+            if (!attacked) sink.move(from, target);
+        }
+    }
+
+    // 7. Castling, out of check, through and onto squares no enemy attacks.
+    if (checkers != 0 || king != kingHome(us)) return;
+    for (const int wing : {0, 1}) {
+        if ((board.castling & castlingBit(us, wing)) == 0) continue;
+        const int rook = rookHome(us, wing);
+        if ((board.pieces(us, ROOK) >> rook & 1U) == 0 || (between(king, rook) & occupied) != 0) continue;
+        const int step = wing == 0 ? 1 : -1;
+        if (attackersOf(board, king + step, them, occupied) == 0 &&
+            attackersOf(board, king + 2 * step, them, occupied) == 0) {
+            sink.move(king, king + 2 * step);
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<Board> boardOf(const FenPosition& position) {
+    Board board{};
+    for (int index = 0; index < 64; ++index) {
+        const char square = position.board[index];
+        if (square == '.') continue;
+        const int slot = pieceSlot(square);
+        if (slot < 0) return std::nullopt;
+        board.kinds[static_cast<std::size_t>(slot % KIND_COUNT)] |= bit(index);
+        board.colours[static_cast<std::size_t>(slot / KIND_COUNT)] |= bit(index);
+    }
+    for (const int colour : {WHITE, BLACK}) {
+        if (std::popcount(board.pieces(colour, KING)) != 1) return std::nullopt;
+    }
+    if ((board.kinds[PAWN] & (RANK_1 | RANK_8)) != 0) return std::nullopt;
+    board.side = position.sideToMove == 0 ? WHITE : BLACK;
+    const int them = 1 - board.side;
+    if (attackersOf(board, board.king(them), board.side, board.occupied()) != 0) return std::nullopt;
+
+    for (const int colour : {WHITE, BLACK}) {
+        for (const int wing : {0, 1}) {
+            if (position.castling[colour][wing] && (board.pieces(colour, KING) >> kingHome(colour) & 1U) != 0 &&
+                (board.pieces(colour, ROOK) >> rookHome(colour, wing) & 1U) != 0) {
+                board.castling |= castlingBit(colour, wing);
+            }
+        }
+    }
+    board.enPassant = -1;
+    const std::string& text = position.enPassant;
+    const int row = board.side == WHITE ? 2 : 5;
+    if (text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && text[1] == '8' - row) {
+        const int target = row * 8 + (text[0] - 'a');
+        const int back = board.side == WHITE ? 8 : -8;
+        const Squares occupied = board.occupied();
+        if ((occupied & (bit(target) | bit(target - back))) == 0 && (board.pieces(them, PAWN) >> (target + back) & 1U) != 0) {
+            board.enPassant = target;
+        }
+    }
+    return board;
+}
+
+void writeBoard(const Board& board, FenPosition& position) {
+    for (int index = 0; index < 64; ++index) {
+        const int kind = board.kindOn(index);
+        position.board[index] =
+            kind < 0 ? '.' : letterOf((board.colours[WHITE] >> index & 1U) != 0 ? WHITE : BLACK, kind);
+    }
+    position.sideToMove = board.side;
+    for (const int colour : {WHITE, BLACK}) {
+        for (const int wing : {0, 1}) position.castling[colour][wing] = (board.castling & castlingBit(colour, wing)) != 0;
+    }
+    position.enPassant = board.enPassant < 0 ? std::string(1, '-') : squareName(board.enPassant);
+}
+
+Board afterMove(const Board& board, Move move) {
+    Board next = board;
+    const int us = board.side;
+    const int them = 1 - us;
+    const int from = move.from;
+    const int to = move.to;
+    const int kind = board.kindOn(from);
+    const int taken = board.kindOn(to);
+    auto& ours = next.colours[static_cast<std::size_t>(us)];
+    auto& theirs = next.colours[static_cast<std::size_t>(them)];
+
+    if (taken >= 0) {
+        next.kinds[static_cast<std::size_t>(taken)] ^= bit(to);
+        theirs ^= bit(to);
+    }
+    next.kinds[static_cast<std::size_t>(kind)] ^= bit(from) | bit(to);
+    ours ^= bit(from) | bit(to);
+    next.enPassant = -1;
+    if (kind == PAWN) {
+        const int back = us == WHITE ? 8 : -8;
+        if (to == board.enPassant) {
+            next.kinds[PAWN] ^= bit(to + back);
+            theirs ^= bit(to + back);
+        } else if (to - from == -2 * back &&
+                   (PAWN_ATTACKS[static_cast<std::size_t>(us)][static_cast<std::size_t>(to + back)] &
+                    board.pieces(them, PAWN)) != 0) {
+            // Named only where a pawn stands ready to take, so that equal positions compare equal.
+            next.enPassant = to + back;
+        }
+        if (move.promotion != 0) {
+            next.kinds[PAWN] ^= bit(to);
+            const int promoted = move.promotion == 'q' ? QUEEN : move.promotion == 'r' ? ROOK
+                                 : move.promotion == 'b' ? BISHOP
+                                                         : KNIGHT;
+            next.kinds[static_cast<std::size_t>(promoted)] |= bit(to);
+        }
+    } else if (kind == KING && (to - from == 2 || from - to == 2)) {
+        const int wing = to > from ? 0 : 1;
+        const Squares rookWay = bit(rookHome(us, wing)) | bit((from + to) / 2);
+        next.kinds[ROOK] ^= rookWay;
+        ours ^= rookWay;
+    }
+    next.castling &= RIGHTS_KEPT[static_cast<std::size_t>(from)] & RIGHTS_KEPT[static_cast<std::size_t>(to)];
+    next.side = them;
+    return next;
+}
+
+void generateMoves(const Board& board, MoveList& list) {
+    Listing listing{list};
+    generate(board, listing);
+}
+
+std::uint64_t countMoves(const Board& board) {
+    Counting counting;
+    generate(board, counting);
+    return counting.count;
+}
+
+}  // namespace piecefen::board

@@ -1,0 +1,218 @@
+#include "rules/Moves.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <climits>
+
+#include "rules/Board.h"
+
+namespace piecefen {
+
+namespace {
+
+using board::Board;
+using board::MoveList;
+using board::Squares;
+
+constexpr std::array<std::string_view, 6> OUTCOME_NAMES = {"none",
+                                                           "checkmate",
+                                                           "stalemate",
+                                                           "insufficient-material",
+                                                           "seventy-five-moves",
+                                                           "unplayable"};
+
+// a8, c8, ..., b7, d7, ...: rank 8 is the lowest byte, and its light squares are bits 0, 2, 4, 6.
+constexpr Squares LIGHT_SQUARES = 0xAA55AA55AA55AA55;
+
+std::uint64_t perftOf(const Board& board, int depth) {
+    if (depth == 1) return board::countMoves(board);
+    MoveList list;
+    board::generateMoves(board, list);
+    std::uint64_t nodes = 0;
+    for (const Move move : list) nodes += perftOf(board::afterMove(board, move), depth - 1);
+    return nodes;
+}
+
+bool isLegal(const Board& board, Move move) {
+    MoveList list;
+    board::generateMoves(board, list);
+    return std::find(list.begin(), list.end(), move) != list.end();
+}
+
+// Whether `colour` lacks the pieces to mate whatever the other side has: a lone king, a
+// king and one knight against no more than queens, or bishops all on one colour of square
+// with no knight or pawn anywhere.
+bool cannotMate(const Board& board, int colour) {
+    const Squares own = board.colours[static_cast<std::size_t>(colour)];
+    if ((own & (board.kinds[PAWN] | board.kinds[ROOK] | board.kinds[QUEEN])) != 0) return false;
+    if ((own & board.kinds[KNIGHT]) != 0) {
+        const Squares others = board.colours[static_cast<std::size_t>(1 - colour)];
+        return std::popcount(own) <= 2 && (others & ~board.kinds[KING] & ~board.kinds[QUEEN]) == 0;
+    }
+    if ((own & board.kinds[BISHOP]) != 0) {
+        const Squares bishops = board.kinds[BISHOP];
+        const bool oneColour = (bishops & LIGHT_SQUARES) == 0 || (bishops & ~LIGHT_SQUARES) == 0;
+        return oneColour && board.kinds[PAWN] == 0 && board.kinds[KNIGHT] == 0;
+    }
+    return true;
+}
+
+// The text as people type a move, without what only comments on it: annotations, a check
+// or mate sign, "x", "-", "=" and spaces, in lower case.
+std::string bare(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (std::string_view("+#!?x-=: ").find(c) != std::string_view::npos) continue;
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<Move> legalMoves(const FenPosition& position) {
+    const auto board = board::boardOf(position);
+    if (!board) return {};
+    MoveList list;
+    board::generateMoves(*board, list);
+    std::vector<Move> moves(list.begin(), list.end());
+    std::sort(moves.begin(), moves.end());
+    return moves;
+}
+
+std::uint64_t perft(const FenPosition& position, int depth) {
+    if (depth <= 0) return 1;
+    const auto board = board::boardOf(position);
+    return board ? perftOf(*board, depth) : 0;
+}
+
+FenPosition play(const FenPosition& position, Move move) {
+    const auto board = board::boardOf(position);
+    if (!board || !isLegal(*board, move)) return position;
+    const Board next = board::afterMove(*board, move);
+    FenPosition after = position;
+    board::writeBoard(next, after);
+    // The square is named only where some pawn can legally take on it.
+    if (next.enPassant >= 0) {
+        MoveList replies;
+        board::generateMoves(next, replies);
+        const bool taken = std::any_of(replies.begin(), replies.end(), [&](Move reply) {
+            return reply.to == next.enPassant && next.kindOn(reply.from) == PAWN;
+        });
+        if (!taken) after.enPassant = "-";
+    }
+    const bool resets = board->kindOn(move.from) == PAWN || board->kindOn(move.to) >= 0;
+    if (resets) {
+        after.halfmoveClock = 0;
+    } else if (position.halfmoveClock < INT32_MAX) {
+        after.halfmoveClock = position.halfmoveClock + 1;
+    }
+    if (board->side == BLACK && position.moveNumber < INT32_MAX) after.moveNumber = position.moveNumber + 1;
+    return after;
+}
+
+std::string uci(Move move) {
+    if (move.from >= 64 || move.to >= 64) return {};
+    std::string text = squareName(move.from) + squareName(move.to);
+    if (move.promotion != 0) text += move.promotion;
+    return text;
+}
+
+std::string san(const FenPosition& position, Move move) {
+    const auto board = board::boardOf(position);
+    if (!board) return {};
+    MoveList list;
+    board::generateMoves(*board, list);
+    if (std::find(list.begin(), list.end(), move) == list.end()) return {};
+
+    const int kind = board->kindOn(move.from);
+    std::string text;
+    if (kind == KING && (move.to - move.from == 2 || move.from - move.to == 2)) {
+        text = move.to > move.from ? "O-O" : "O-O-O";
+    } else {
+        const bool capture = board->kindOn(move.to) >= 0 || (kind == PAWN && move.to == board->enPassant);
+        if (kind == PAWN) {
+            if (capture) text += squareName(move.from)[0];
+        } else {
+            text += FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
+            // The file if it tells the movers apart, else the rank, else both.
+            bool rivals = false;
+            bool sameFile = false;
+            bool sameRank = false;
+            for (const Move other : list) {
+                if (other.to != move.to || other.from == move.from || board->kindOn(other.from) != kind) continue;
+                rivals = true;
+                sameFile = sameFile || other.from % 8 == move.from % 8;
+                sameRank = sameRank || other.from / 8 == move.from / 8;
+            }
+            const std::string from = squareName(move.from);
+            if (rivals && (!sameFile || sameRank)) text += from[0];
+            if (rivals && sameFile) text += from[1];
+        }
+        if (capture) text += 'x';
+        text += squareName(move.to);
+        if (move.promotion != 0) {
+            text += '=';
+            text += static_cast<char>(std::toupper(static_cast<unsigned char>(move.promotion)));
+        }
+    }
+    const Board next = board::afterMove(*board, move);
+    if (board::inCheck(next)) text += board::countMoves(next) == 0 ? '#' : '+';
+    return text;
+}
+
+std::optional<Move> readMove(const FenPosition& position, std::string_view text) {
+    const auto board = board::boardOf(position);
+    if (!board || text.empty() || text.size() > 16) return std::nullopt;
+    const std::vector<Move> moves = legalMoves(position);
+    std::string typed(text);
+    while (!typed.empty() && std::string_view("+#!? ").find(typed.back()) != std::string_view::npos) typed.pop_back();
+    std::replace(typed.begin(), typed.end(), '0', 'O');
+
+    // 1. SAN as written, or UCI.
+    const std::string wanted = bare(typed);
+    for (const Move move : moves) {
+        std::string written = san(position, move);
+        while (!written.empty() && (written.back() == '+' || written.back() == '#')) written.pop_back();
+        if (typed == written || wanted == uci(move)) return move;
+    }
+
+    // 2. As people type it: any case, no "x" or "=", the piece letter left out, or more of
+    // the square it comes from than needed. One move must fit: a lowercase "b" may be the
+    // bishop or the b-file, and where both fit, nothing is guessed.
+    std::optional<Move> found;
+    for (const Move move : moves) {
+        const std::string from = squareName(move.from);
+        std::string to = squareName(move.to);
+        if (move.promotion != 0) to += move.promotion;
+        const char letter = static_cast<char>(
+            std::tolower(static_cast<unsigned char>(FenPosition::PIECE_LETTERS[static_cast<std::size_t>(board->kindOn(move.from))])));
+        bool fits = wanted == bare(san(position, move));
+        for (const std::string& origin : {std::string(), from.substr(0, 1), from.substr(1), from}) {
+            fits = fits || wanted == origin + to || wanted == letter + origin + to;
+        }
+        if (!fits) continue;
+        if (found) return std::nullopt;
+        found = move;
+    }
+    return found;
+}
+
+Outcome outcome(const FenPosition& position) {
+    const auto board = board::boardOf(position);
+    if (!board) return Outcome::unplayable;
+    const bool noMove = board::countMoves(*board) == 0;
+    if (noMove && board::inCheck(*board)) return Outcome::checkmate;
+    if (cannotMate(*board, WHITE) && cannotMate(*board, BLACK)) return Outcome::insufficientMaterial;
+    if (noMove) return Outcome::stalemate;
+    if (position.halfmoveClock >= 150) return Outcome::seventyFiveMoves;
+    return Outcome::none;
+}
+
+std::string_view outcomeName(Outcome outcome) {
+    const auto at = static_cast<std::size_t>(outcome);
+    return at < OUTCOME_NAMES.size() ? OUTCOME_NAMES[at] : std::string_view{};
+}
+
+}  // namespace piecefen

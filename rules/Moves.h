@@ -1,0 +1,77 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Relative, so that one line finds the record both in the source tree and where the
+// headers are installed, beside this one.
+#include "../position/FenPosition.h"
+
+namespace piecefen {
+
+// A move as board indices (a8 is 0, h1 63) and, for a pawn reaching the last rank, the
+// piece it becomes: 'q', 'r', 'b' or 'n', and 0 otherwise. Castling is the king's move
+// of two squares.
+struct Move {
+    std::uint8_t from;
+    std::uint8_t to;
+    char promotion;
+
+    bool operator==(const Move&) const = default;
+    // The order legalMoves() lists moves in: by `from`, then `to`, then q, r, b, n.
+    friend std::strong_ordering operator<=>(const Move& a, const Move& b) {
+        if (const auto order = a.from <=> b.from; order != 0) return order;
+        if (const auto order = a.to <=> b.to; order != 0) return order;
+        return promotionRank(a.promotion) <=> promotionRank(b.promotion);
+    }
+
+private:
+    static constexpr int promotionRank(char promotion) {
+        return promotion == 'q' ? 1 : promotion == 'r' ? 2 : promotion == 'b' ? 3 : promotion == 'n' ? 4 : 0;
+    }
+};
+
+// How a game stands in a position, as far as the position alone can tell.
+enum class Outcome : std::uint8_t {
+    none,                  // the side to move has a move and the game goes on
+    checkmate,             // the side to move is in check with no move
+    stalemate,             // the side to move is not in check and has no move
+    insufficientMaterial,  // neither side has the pieces to mate with
+    seventyFiveMoves,      // 150 half moves without a capture or pawn move
+    unplayable,            // no play from here: a king missing or doubled, the side not to move in
+                           // check, a pawn on a back rank, or a byte that is no piece
+};
+
+// Every legal move of the side to move, by `from`, then `to`, then q, r, b, n; none for a
+// position that cannot be played (see Outcome::unplayable).
+PIECEFEN_API std::vector<Move> legalMoves(const FenPosition& position);
+
+// The number of move sequences `depth` half moves long from the position (1 for depth 0 or less).
+PIECEFEN_API std::uint64_t perft(const FenPosition& position, int depth);
+
+// The record after a legal move: the board, the side to move, the castling rights that
+// stay, the en-passant square where a pawn can take on it, the halfmove clock and the
+// move number. A move that is not legal there gives the record back unchanged.
+PIECEFEN_API FenPosition play(const FenPosition& position, Move move);
+
+// The move in UCI's long algebraic form, "e2e4" or "e7e8q"; empty for squares off the board.
+PIECEFEN_API std::string uci(Move move);
+
+// The move in standard algebraic notation, "Nbd7", "exd6", "e8=Q+", "O-O-O#"; empty for a
+// move that is not legal in the position.
+PIECEFEN_API std::string san(const FenPosition& position, Move move);
+
+// The legal move a person typed: SAN (also without "+" or "#", with "0-0", with a
+// lowercase or missing piece letter where only one move fits) or UCI; none otherwise.
+PIECEFEN_API std::optional<Move> readMove(const FenPosition& position, std::string_view text);
+
+PIECEFEN_API Outcome outcome(const FenPosition& position);
+
+// The outcome's stable name, such as "insufficient-material".
+PIECEFEN_API std::string_view outcomeName(Outcome outcome);
+
+}  // namespace piecefen
