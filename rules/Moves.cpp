@@ -169,6 +169,7 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
     std::string typed(text);
     while (!typed.empty() && std::string_view("+#!? ").find(typed.back()) != std::string_view::npos) typed.pop_back();
     std::replace(typed.begin(), typed.end(), '0', 'O');
+    if (typed.empty()) return std::nullopt;
 
     // 1. SAN as written, or UCI.
     const std::string wanted = bare(typed);
@@ -180,7 +181,9 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
 
     // 2. As people type it: any case, no "x" or "=", the piece letter left out, or more of
     // the square it comes from than needed. One move must fit: a lowercase "b" may be the
-    // bishop or the b-file, and where both fit, nothing is guessed.
+    // bishop or the b-file, and where both fit, nothing is guessed; an uppercase letter
+    // names the piece.
+    const bool pieceNamed = std::string_view("KQRBN").find(typed.front()) != std::string_view::npos;
     std::optional<Move> found;
     for (const Move move : moves) {
         const std::string from = squareName(move.from);
@@ -188,9 +191,10 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
         if (move.promotion != 0) to += move.promotion;
         const char letter = static_cast<char>(
             std::tolower(static_cast<unsigned char>(FenPosition::PIECE_LETTERS[static_cast<std::size_t>(board->kindOn(move.from))])));
-        bool fits = wanted == bare(san(position, move));
+        const std::string written = san(position, move);
+        bool fits = written.front() == 'O' && wanted == bare(written);
         for (const std::string& origin : {std::string(), from.substr(0, 1), from.substr(1), from}) {
-            fits = fits || wanted == origin + to || wanted == letter + origin + to;
+            fits = fits || (!pieceNamed && wanted == origin + to) || wanted == letter + origin + to;
         }
         if (!fits) continue;
         if (found) return std::nullopt;
