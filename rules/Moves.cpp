@@ -171,12 +171,15 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
     std::replace(typed.begin(), typed.end(), '0', 'O');
     if (typed.empty()) return std::nullopt;
 
-    // 1. SAN as written, or UCI.
-    const std::string wanted = bare(typed);
+    // 1. SAN as written, then UCI: "B3b2" is a bishop's SAN before it is a rook's UCI.
     for (const Move move : moves) {
         std::string written = san(position, move);
         while (!written.empty() && (written.back() == '+' || written.back() == '#')) written.pop_back();
-        if (typed == written || wanted == uci(move)) return move;
+        if (typed == written) return move;
+    }
+    const std::string wanted = bare(typed);
+    for (const Move move : moves) {
+        if (wanted == uci(move)) return move;
     }
 
     // 2. As people type it: any case, no "x" or "=", the piece letter left out, or more of

@@ -184,6 +184,8 @@ TEST(Moves, ReadMoveAsPeopleTypeIt) {
         {START, "Ng1f3", "g1f3"},
         {START, "g1f3", "g1f3"},
         {START, "e2-e4", "e2e4"},
+        // SAN before UCI: a bishop from the third rank, not the rook on b3.
+        {"rkqbbnnr/ppppppp1/8/8/pPPPPBBP/PRBBPPR1/2PPPRNB/QKBN4 w - - 0 1", "B3b2", "c3b2"},
         {START, "E2E4", "e2e4"},
         {START, "e4!?", "e2e4"},
         {START, "e5", ""},

@@ -5,6 +5,7 @@
 #include <piecefen/notation/FenErrors.h>
 #include <piecefen/notation/TablebaseAddress.h>
 #include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Moves.h>
 #include <piecefen/rules/Problems.h>
 
 // Every operation of the library, on one position.
@@ -26,4 +27,10 @@ void report(std::ostream& out) {
     options.coordinates = false;
     const std::string diagram = piecefen::toSvg(position, options);
     out << diagram.substr(0, diagram.find("<style")) << '\n' << piecefen::pieceSvg('.').size() << '\n';
+    position.fromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const auto moves = piecefen::legalMoves(position);
+    const auto move = piecefen::readMove(position, "Nf3");
+    out << moves.size() << ' ' << piecefen::perft(position, 3) << ' ' << piecefen::uci(*move) << ' '
+        << piecefen::san(position, moves.front()) << ' ' << piecefen::play(position, *move).toFen() << ' '
+        << piecefen::outcomeName(piecefen::outcome(position)) << '\n';
 }
