@@ -6,6 +6,7 @@
 #include <piecefen/diagram/Diagram.h>
 #include <piecefen/notation/FenErrors.h>
 #include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Moves.h>
 #include <piecefen/rules/Problems.h>
 
 using piecefen::FenPosition;
@@ -93,6 +94,40 @@ BENCHMARK_CAPTURE(fenErrors, opening, OPENING);
 BENCHMARK_CAPTURE(fenErrors, middlegame, MIDDLEGAME);
 
 // A diagram of the opening position with the default options, and its size in bytes.
+const std::string KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+
+void legalMoves(benchmark::State& state, const std::string& line) {
+    FenPosition position;
+    position.fromFen(line);
+    for (auto _ : state) benchmark::DoNotOptimize(piecefen::legalMoves(position));
+}
+BENCHMARK_CAPTURE(legalMoves, opening, OPENING);
+BENCHMARK_CAPTURE(legalMoves, middlegame, MIDDLEGAME);
+BENCHMARK_CAPTURE(legalMoves, kiwipete, KIWIPETE);
+
+// The deep perft runs that the tests leave out; nodes per second as the counter.
+void perft(benchmark::State& state, const std::string& line) {
+    FenPosition position;
+    position.fromFen(line);
+    const int depth = static_cast<int>(state.range(0));
+    std::uint64_t nodes = 0;
+    for (auto _ : state) nodes += piecefen::perft(position, depth);
+    state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+}
+BENCHMARK_CAPTURE(perft, opening, OPENING)->Arg(6)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(perft, kiwipete, KIWIPETE)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void sanOfEveryMove(benchmark::State& state) {
+    FenPosition position;
+    position.fromFen(KIWIPETE);
+    const auto moves = piecefen::legalMoves(position);
+    for (auto _ : state) {
+        for (const auto move : moves) benchmark::DoNotOptimize(piecefen::san(position, move));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * moves.size()));
+}
+BENCHMARK(sanOfEveryMove);
+
 void toSvgOfOpening(benchmark::State& state) {
     FenPosition position;
     position.fromFen(OPENING);

@@ -46,6 +46,27 @@ struct Listing {
     void move(int from, int to) { list.add(from, to); }
 };
 
+// Gathers each piece's targets as a set, so that reading them out square by square gives
+// the moves in order of `from`, then `to`, with no sort.
+struct Mapping {
+    std::array<Squares, 64> targets;
+    Squares movers = 0;
+
+    void moves(int from, Squares to) {
+        if (to == 0) return;
+        const auto at = static_cast<std::size_t>(from);
+        if ((movers >> from & 1U) == 0) targets[at] = 0;
+        movers |= bit(from);
+        targets[at] |= to;
+    }
+    void pawnMoves(Squares to, int back) {
+        for (; to != 0; to &= to - 1) moves(std::countr_zero(to) + back, to & -to);
+    }
+    // A pawn's move to a back rank is always a promotion, so the targets say it already.
+    void promotions(Squares to, int back) { pawnMoves(to, back); }
+    void move(int from, int to) { moves(from, bit(to)); }
+};
+
 struct Counting {
     std::uint64_t count = 0;
 
@@ -169,14 +190,29 @@ void generate(const Board& board, Sink& sink) {
 }  // namespace
 
 std::optional<Board> boardOf(const FenPosition& position) {
+    // Each square's place in the letter table plus one, as four sets of bits, so that the
+    // loop keeps its sums in registers; the empty squares, most of the board, are skipped.
+    Squares taken = 0;
+    for (int index = 0; index < 64; ++index) taken |= Squares{position.board[index] != '.'} << index;
+    std::array<Squares, 4> planes{};
+    for (Squares rest = taken; rest != 0; rest &= rest - 1) {
+        const int index = std::countr_zero(rest);
+        const auto code = static_cast<unsigned>(pieceSlot(position.board[index]) + 1);
+        for (std::size_t plane = 0; plane < planes.size(); ++plane) planes[plane] |= Squares{code >> plane & 1U} << index;
+    }
+    auto withCode = [&](unsigned code) {
+        Squares squares = taken;
+        for (std::size_t plane = 0; plane < planes.size(); ++plane) squares &= (code >> plane & 1U) != 0 ? planes[plane] : ~planes[plane];
+        return squares;
+    };
+    if (withCode(0) != 0) return std::nullopt;
     Board board{};
-    for (int index = 0; index < 64; ++index) {
-        const char square = position.board[index];
-        if (square == '.') continue;
-        const int slot = pieceSlot(square);
-        if (slot < 0) return std::nullopt;
-        board.kinds[static_cast<std::size_t>(slot % KIND_COUNT)] |= bit(index);
-        board.colours[static_cast<std::size_t>(slot / KIND_COUNT)] |= bit(index);
+    for (int kind = 0; kind < KIND_COUNT; ++kind) {
+        const Squares white = withCode(static_cast<unsigned>(1 + kind));
+        const Squares black = withCode(static_cast<unsigned>(1 + KIND_COUNT + kind));
+        board.kinds[static_cast<std::size_t>(kind)] = white | black;
+        board.colours[WHITE] |= white;
+        board.colours[BLACK] |= black;
     }
     for (const int colour : {WHITE, BLACK}) {
         if (std::popcount(board.pieces(colour, KING)) != 1) return std::nullopt;
@@ -271,6 +307,24 @@ Board afterMove(const Board& board, Move move) {
 void generateMoves(const Board& board, MoveList& list) {
     Listing listing{list};
     generate(board, listing);
+}
+
+void generateInOrder(const Board& board, MoveList& list) {
+    Mapping mapping;
+    generate(board, mapping);
+    const Squares pawns = board.kinds[PAWN];
+    for (Squares movers = mapping.movers; movers != 0; movers &= movers - 1) {
+        const int from = std::countr_zero(movers);
+        const bool promoting = (pawns >> from & 1U) != 0;
+        for (Squares to = mapping.targets[static_cast<std::size_t>(from)]; to != 0; to &= to - 1) {
+            const int target = std::countr_zero(to);
+            if (promoting && ((RANK_1 | RANK_8) >> target & 1U) != 0) {
+                for (const char promotion : PROMOTIONS) list.add(from, target, promotion);
+            } else {
+                list.add(from, target);
+            }
+        }
+    }
 }
 
 std::uint64_t countMoves(const Board& board) {

@@ -234,6 +234,8 @@ struct MoveList {
 
 // Every legal move of the side to move, in the order of generation.
 void generateMoves(const Board& board, MoveList& list);
+// The same moves by `from`, then `to`, then q, r, b, n.
+void generateInOrder(const Board& board, MoveList& list);
 // How many legal moves the side to move has, counted without listing them.
 std::uint64_t countMoves(const Board& board);
 

@@ -75,10 +75,8 @@ std::vector<Move> legalMoves(const FenPosition& position) {
     const auto board = board::boardOf(position);
     if (!board) return {};
     MoveList list;
-    board::generateMoves(*board, list);
-    std::vector<Move> moves(list.begin(), list.end());
-    std::sort(moves.begin(), moves.end());
-    return moves;
+    board::generateInOrder(*board, list);
+    return {list.begin(), list.end()};
 }
 
 std::uint64_t perft(const FenPosition& position, int depth) {
@@ -100,7 +98,7 @@ FenPosition play(const FenPosition& position, Move move) {
         const bool taken = std::any_of(replies.begin(), replies.end(), [&](Move reply) {
             return reply.to == next.enPassant && next.kindOn(reply.from) == PAWN;
         });
-        if (!taken) after.enPassant = "-";
+        if (!taken) after.enPassant.assign(1, '-');
     }
     const bool resets = board->kindOn(move.from) == PAWN || board->kindOn(move.to) >= 0;
     if (resets) {
