@@ -49,3 +49,24 @@ console.log(`toFen takes ${ratio.toFixed(2)} of the time chess.js takes (aim: un
 console.log(`toSvg of the opening position: ${Buffer.byteLength(piecefen.toSvg(OPENING))} bytes (aim: under 10,000)`);
 const module = readFileSync(`${build}/npm/piecefen.wasm`);
 console.log(`piecefen.wasm: ${module.length} bytes, ${gzipSync(module, { level: 9 }).length} gzipped${sink === 0.5 ? '' : ''}`);
+
+// perft through the module against chess.js's own perft, each timed once after a warm-up.
+const KIWIPETE = 'r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1';
+const seconds = (call) => {
+  call();
+  const start = process.hrtime.bigint();
+  const nodes = call();
+  return { nodes, seconds: Number(process.hrtime.bigint() - start) / 1e9 };
+};
+for (const [name, fen, depth] of [['the opening position', OPENING, 4], ['Kiwipete', KIWIPETE, 3]]) {
+  const ours = seconds(() => piecefen.perft(fen, depth));
+  const theirs = seconds(() => new Chess(fen).perft(depth));
+  console.log(`perft ${depth} of ${name}: ${ours.nodes} nodes, piecefen ${(ours.nodes / ours.seconds / 1e6).toFixed(1)} M/s, ` +
+    `chess.js ${(theirs.nodes / theirs.seconds / 1e6).toFixed(2)} M/s: ${(theirs.seconds / ours.seconds).toFixed(0)} times faster (aim: 30)`);
+}
+for (const [name, call] of [['legalMoves of the opening position', () => piecefen.legalMoves(OPENING)],
+  ['chess.js: moves({ verbose: true }) of it', () => new Chess(OPENING).moves({ verbose: true })]]) {
+  const start = process.hrtime.bigint();
+  for (let i = 0; i < 10_000; ++i) sink ^= call().length;
+  console.log(`${name.padEnd(40)} ${(Number(process.hrtime.bigint() - start) / 10_000).toFixed(0).padStart(6)} ns a call`);
+}

@@ -23,31 +23,8 @@ constexpr Squares forward(Squares pawns, int colour) {
     return colour == WHITE ? pawns >> 8 : pawns << 8;
 }
 
-// Collects the moves the generator finds, either as a list or as a count.
-struct Listing {
-    MoveList& list;
-
-    void moves(int from, Squares targets) {
-        for (; targets != 0; targets &= targets - 1) list.add(from, std::countr_zero(targets));
-    }
-    // Pawn moves to `targets`, each from its target's index plus `back`.
-    void pawnMoves(Squares targets, int back) {
-        for (; targets != 0; targets &= targets - 1) {
-            const int to = std::countr_zero(targets);
-            list.add(to + back, to);
-        }
-    }
-    void promotions(Squares targets, int back) {
-        for (; targets != 0; targets &= targets - 1) {
-            const int to = std::countr_zero(targets);
-            for (const char promotion : PROMOTIONS) list.add(to + back, to, promotion);
-        }
-    }
-    void move(int from, int to) { list.add(from, to); }
-};
-
 // Gathers each piece's targets as a set, so that reading them out square by square gives
-// the moves in order of `from`, then `to`, with no sort.
+// the moves in order of `from`, then `to`, with no sort; or counts them.
 struct Mapping {
     std::array<Squares, 64> targets;
     Squares movers = 0;
@@ -305,11 +282,6 @@ Board afterMove(const Board& board, Move move) {
 }
 
 void generateMoves(const Board& board, MoveList& list) {
-    Listing listing{list};
-    generate(board, listing);
-}
-
-void generateInOrder(const Board& board, MoveList& list) {
     Mapping mapping;
     generate(board, mapping);
     const Squares pawns = board.kinds[PAWN];

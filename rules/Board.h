@@ -101,16 +101,16 @@ constexpr std::array<std::array<std::uint8_t, 64>, 8> rankAttacks() {
 
 }  // namespace tables
 
-constexpr std::array<Squares, 64> KNIGHT_ATTACKS = tables::leaps(tables::KNIGHT_STEPS);
-constexpr std::array<Squares, 64> KING_ATTACKS = tables::leaps(tables::KING_STEPS);
+inline constexpr std::array<Squares, 64> KNIGHT_ATTACKS = tables::leaps(tables::KNIGHT_STEPS);
+inline constexpr std::array<Squares, 64> KING_ATTACKS = tables::leaps(tables::KING_STEPS);
 // The squares a pawn of each colour on a square attacks.
-constexpr std::array<Squares, 64> PAWN_ATTACKS[2] = {tables::leaps(tables::WHITE_PAWN_STEPS),
+inline constexpr std::array<Squares, 64> PAWN_ATTACKS[2] = {tables::leaps(tables::WHITE_PAWN_STEPS),
                                                      tables::leaps(tables::BLACK_PAWN_STEPS)};
-constexpr std::array<Squares, 64> FILE_LINES = tables::lines(1, 0);
-constexpr std::array<Squares, 64> RANK_LINES = tables::lines(0, 1);
-constexpr std::array<Squares, 64> DIAGONALS = tables::lines(1, 1);
-constexpr std::array<Squares, 64> ANTIDIAGONALS = tables::lines(1, -1);
-constexpr auto RANK_ATTACKS = tables::rankAttacks();
+inline constexpr std::array<Squares, 64> FILE_LINES = tables::lines(1, 0);
+inline constexpr std::array<Squares, 64> RANK_LINES = tables::lines(0, 1);
+inline constexpr std::array<Squares, 64> DIAGONALS = tables::lines(1, 1);
+inline constexpr std::array<Squares, 64> ANTIDIAGONALS = tables::lines(1, -1);
+inline constexpr auto RANK_ATTACKS = tables::rankAttacks();
 
 // The rows in reverse order, which turns each file and diagonal end for end.
 constexpr Squares flipRows(Squares squares) {
@@ -232,10 +232,8 @@ struct MoveList {
     [[nodiscard]] const Move* end() const { return moves.data() + size; }
 };
 
-// Every legal move of the side to move, in the order of generation.
+// Every legal move of the side to move, by `from`, then `to`, then q, r, b, n.
 void generateMoves(const Board& board, MoveList& list);
-// The same moves by `from`, then `to`, then q, r, b, n.
-void generateInOrder(const Board& board, MoveList& list);
 // How many legal moves the side to move has, counted without listing them.
 std::uint64_t countMoves(const Board& board);
 

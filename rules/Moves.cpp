@@ -75,7 +75,7 @@ std::vector<Move> legalMoves(const FenPosition& position) {
     const auto board = board::boardOf(position);
     if (!board) return {};
     MoveList list;
-    board::generateInOrder(*board, list);
+    board::generateMoves(*board, list);
     return {list.begin(), list.end()};
 }
 

@@ -9,6 +9,7 @@
 #include "notation/FenErrors.h"
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
+#include "rules/Moves.h"
 #include "rules/Problems.h"
 
 // The library's boundary with JavaScript. Texts cross as a pointer and a length in the
@@ -238,6 +239,52 @@ char* piecefen_piece_svg(std::uint32_t piece, std::uint32_t size) {
 // The name of a kind of FEN error, such as "rank-length"; empty past the last kind.
 char* piecefen_fen_error_name(std::uint32_t kind) {
     return answer(std::string(piecefen::fenErrorName(static_cast<piecefen::FenErrorKind>(std::min<std::uint32_t>(kind, 255)))));
+}
+
+// The legal moves of the position of a FEN line, in legalMoves' order: for each, its from
+// and to squares and its promotion letter (0 for none) in a byte each, then its UCI and its
+// SAN, each a byte with its length and then its text.
+char* piecefen_legal_moves(const char* text, std::size_t size) {
+    const piecefen::FenPosition position = fenAt(text, size);
+    std::string block;
+    for (const piecefen::Move move : piecefen::legalMoves(position)) {
+        block += {static_cast<char>(move.from), static_cast<char>(move.to), move.promotion};
+        for (const std::string& name : {piecefen::uci(move), piecefen::san(position, move)}) {
+            block += static_cast<char>(name.size());
+            block += name;
+        }
+    }
+    return answer(block);
+}
+
+// perft of the position of a FEN line to `depth`, as two words, the low one first.
+char* piecefen_perft(const char* text, std::size_t size, std::int32_t depth) {
+    const std::uint64_t nodes = piecefen::perft(fenAt(text, size), depth);
+    std::string block(8, '\0');
+    putWord(&block[0], static_cast<std::uint32_t>(nodes));
+    putWord(&block[4], static_cast<std::uint32_t>(nodes >> 32));
+    return answer(block);
+}
+
+// The FEN line after a move: the text is the move as SAN or UCI, a line break, and the
+// FEN line. The empty text where the move is not legal there.
+char* piecefen_play(const char* text, std::size_t size) {
+    const std::string_view request(text, size);
+    const std::size_t lineEnd = request.find('\n');
+    if (lineEnd == std::string_view::npos) return answer({});
+    const piecefen::FenPosition position = fenAt(text + lineEnd + 1, size - lineEnd - 1);
+    const auto move = piecefen::readMove(position, request.substr(0, lineEnd));
+    return answer(move ? piecefen::play(position, *move).toFen() : std::string());
+}
+
+// How the game stands in the position of a FEN line, as the number of its Outcome.
+std::uint32_t piecefen_outcome(const char* text, std::size_t size) {
+    return static_cast<std::uint32_t>(piecefen::outcome(fenAt(text, size)));
+}
+
+// The name of an outcome, such as "checkmate"; empty past the last one.
+char* piecefen_outcome_name(std::uint32_t outcome) {
+    return answer(std::string(piecefen::outcomeName(static_cast<piecefen::Outcome>(std::min<std::uint32_t>(outcome, 255)))));
 }
 
 }  // extern "C"

@@ -162,20 +162,23 @@ export function bind(wasm) {
   // Hands the text to one of the module's operations as UTF-8, then lets `take` have the
   // answer's bytes.
   function call(operation, input, take) {
+    return read(withText(operation, input), take);
+  }
+
+  // Hands the text to an operation as UTF-8 and gives back what it returns.
+  function withText(operation, input) {
     if (typeof input !== 'string') {
       throw new TypeError(`piecefen: expected a string, got ${input === null ? 'null' : typeof input}`);
     }
     // No UTF-16 code unit takes more than three bytes of UTF-8.
     const capacity = 3 * input.length;
     const bytes = wasm.piecefen_alloc(capacity);
-    let block;
     try {
       const { written } = encoder.encodeInto(input, view().subarray(bytes, bytes + capacity));
-      block = operation(bytes, written);
+      return operation(bytes, written);
     } finally {
       wasm.piecefen_free(bytes);
     }
-    return read(block, take);
   }
 
   // The same for bytes that go to the module as they are.
@@ -219,7 +222,41 @@ export function bind(wasm) {
     return list;
   };
 
+  const outcomeNames = namesOf(wasm.piecefen_outcome_name);
+
+  // A FEN line's text, refused as call() refuses it where it is put inside another text.
+  const fenText = (fen) => {
+    if (typeof fen !== 'string') throw new TypeError(`piecefen: expected a string, got ${fen === null ? 'null' : typeof fen}`);
+    return fen;
+  };
+
   return {
+    legalMoves: (fen) => call(wasm.piecefen_legal_moves, fen, (heap, start, end) => {
+      const moves = [];
+      for (let at = start; at < end;) {
+        const move = { from: SQUARES[heap[at]], to: SQUARES[heap[at + 1]] };
+        if (heap[at + 2] !== 0) move.promotion = String.fromCharCode(heap[at + 2]);
+        at += 3;
+        for (const name of ['uci', 'san']) {
+          move[name] = text(heap, at + 1, at + 1 + heap[at]);
+          at += 1 + heap[at];
+        }
+        moves.push(move);
+      }
+      return moves;
+    }),
+    perft: (fen, depth) => {
+      if (!Number.isInteger(depth) || depth < 0 || depth > 20) throw new TypeError('piecefen: perft expected depth to be a whole number from 0 to 20');
+      return call((bytes, size) => wasm.piecefen_perft(bytes, size, depth), fen,
+        (heap, start) => (word(heap, start) >>> 0) + (word(heap, start + 4) >>> 0) * 2 ** 32);
+    },
+    play: (fen, move) => {
+      if (typeof move !== 'string') throw new TypeError(`piecefen: play expected the move as a string, got ${move === null ? 'null' : typeof move}`);
+      const after = move.includes('\n') ? '' : call(wasm.piecefen_play, `${move}\n${fenText(fen)}`, text);
+      if (after === '') throw new TypeError(`piecefen: ${JSON.stringify(move)} is not a legal move in ${fen}`);
+      return after;
+    },
+    outcome: (fen) => outcomeNames[withText(wasm.piecefen_outcome, fen)],
     toFen: (pieceList) => call(wasm.piecefen_to_fen, pieceList, text),
     tablebaseAddress: (pieceList) => call(wasm.piecefen_tablebase_address, pieceList, text),
     toPieceList: (fen) => call(wasm.piecefen_to_piece_list, fen, text),

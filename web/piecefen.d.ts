@@ -135,3 +135,48 @@ export function toSvg(fen: string, options?: DiagramOptions): string;
 
 /** One piece ("K" to "p") as the diagrams draw it, alone on a transparent square of `size` pixels. */
 export function pieceSvg(piece: string, size?: number): string;
+
+/** A legal move: its squares, the piece a pawn becomes, and its names in UCI and SAN. */
+export interface LegalMove {
+  from: Square;
+  to: Square;
+  /** For a pawn reaching the last rank: "q", "r", "b" or "n". */
+  promotion?: 'q' | 'r' | 'b' | 'n';
+  /** "e2e4", "e7e8q", castling as the king's move of two squares. */
+  uci: string;
+  /** Standard algebraic notation: "Nbd7", "exd6", "e8=Q+", "O-O-O#". */
+  san: string;
+}
+
+/**
+ * Every legal move in the position of a FEN line, by from square (a8 first), then to
+ * square, then q, r, b, n; [] where there is none or the position cannot be played.
+ */
+export function legalMoves(fen: string): LegalMove[];
+
+/** The number of move sequences `depth` half moves long from the position (0 to 20; 1 for depth 0). */
+export function perft(fen: string, depth: number): number;
+
+/**
+ * The FEN line after a move, given as SAN ("Nf3", "O-O", "e8=Q"; also "nf3", "0-0" or a
+ * missing piece letter where only one move fits) or UCI ("g1f3"). A move that is not
+ * legal there is a TypeError that names it.
+ */
+export function play(fen: string, move: string): string;
+
+/** How the game stands in a position. */
+export type Outcome =
+  | 'none'
+  | 'checkmate'
+  | 'stalemate'
+  | 'insufficient-material'
+  | 'seventy-five-moves'
+  | 'unplayable';
+
+/**
+ * "checkmate" or "stalemate" when the side to move has no move, "insufficient-material"
+ * when neither side can ever mate, "seventy-five-moves" after 150 half moves without a
+ * capture or pawn move, "unplayable" for a position nobody can play from (a king missing
+ * or doubled, the side not to move in check, a pawn on a back rank), and "none" otherwise.
+ */
+export function outcome(fen: string): Outcome;

@@ -74,8 +74,8 @@ test('and the README\'s diagram example writes board.svg', async () => {
 });
 
 test('TypeScript checks a project against the types', async () => {
-  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, fenErrors, allowedFields, toSvg, pieceSvg,
-  type FenPosition, type Problem, type FenError, type DiagramOptions } from 'piecefen';
+  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome,
+  type FenPosition, type Problem, type FenError, type DiagramOptions, type LegalMove, type Outcome } from 'piecefen';
 const position: FenPosition = readFen(toFen('Ke1 / Ke8'));
 const blackQueenSide: boolean = position.castling[1][1];
 const counters: number = position.halfmoveClock + position.moveNumber + position.sideToMove;
@@ -87,6 +87,12 @@ const where: number = errors[0].at;
 const rights: boolean = allowedFields('4k3/8/8/8/8/8/8/4K2R w - - 0 1').castling[0][0];
 const options: DiagramOptions = { size: 480, theme: 'print', marks: ['e4'], arrows: [{ from: 'e2', to: 'e4' }] };
 const drawn: string = toSvg('8/8/8/8/8/8/8/8', options) + pieceSvg('K', 64);
+const start = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
+const moves: LegalMove[] = legalMoves(start);
+const line: string = play(start, moves[0].san) + moves[0].uci + (moves[0].promotion ?? '') + perft(start, 2);
+const ended: Outcome = outcome(line);
+// @ts-expect-error: the outcomes are named
+outcome(start) === 'mate';
 // @ts-expect-error: only a string is a piece list
 toFen(42);
 // @ts-expect-error: the themes are named, and no other name is one
@@ -97,7 +103,7 @@ errors.filter(({ error }) => error === 'rank_length');
 position.castling[0][2];
 // @ts-expect-error: the kinds of problem are named, and no other name is one
 found.filter(({ problem }) => problem === 'opposite_check');
-export { blackQueenSide, counters, squares, named, where, rights, drawn };
+export { blackQueenSide, counters, squares, named, where, rights, drawn, ended };
 `);
   await writeFile(join(project, 'tsconfig.json'), JSON.stringify({
     compilerOptions: { strict: true, noEmit: true, module: 'nodenext', moduleResolution: 'nodenext', target: 'es2022' },
