@@ -170,7 +170,7 @@ std::optional<Board> boardOf(const FenPosition& position) {
     // Each square's place in the letter table plus one, as four sets of bits, so that the
     // loop keeps its sums in registers; the empty squares, most of the board, are skipped.
     Squares taken = 0;
-    for (int index = 0; index < 64; ++index) taken |= Squares{position.board[index] != '.'} << index;
+    for (int index = 0; index < 64; ++index) taken |= (position.board[index] != '.' ? Squares{1} : Squares{0}) << index;
     std::array<Squares, 4> planes{};
     for (Squares rest = taken; rest != 0; rest &= rest - 1) {
         const int index = std::countr_zero(rest);
@@ -191,9 +191,7 @@ std::optional<Board> boardOf(const FenPosition& position) {
         board.colours[WHITE] |= white;
         board.colours[BLACK] |= black;
     }
-    for (const int colour : {WHITE, BLACK}) {
-        if (std::popcount(board.pieces(colour, KING)) != 1) return std::nullopt;
-    }
+    if (std::popcount(board.pieces(WHITE, KING)) != 1 || std::popcount(board.pieces(BLACK, KING)) != 1) return std::nullopt;
     if ((board.kinds[PAWN] & (RANK_1 | RANK_8)) != 0) return std::nullopt;
     board.side = position.sideToMove == 0 ? WHITE : BLACK;
     const int them = 1 - board.side;
@@ -242,26 +240,26 @@ Board afterMove(const Board& board, Move move) {
     const int to = move.to;
     const int kind = board.kindOn(from);
     const int taken = board.kindOn(to);
-    auto& ours = next.colours[static_cast<std::size_t>(us)];
-    auto& theirs = next.colours[static_cast<std::size_t>(them)];
+    const auto ours = static_cast<std::size_t>(us);
+    const auto theirs = static_cast<std::size_t>(them);
 
     if (taken >= 0) {
         next.kinds[static_cast<std::size_t>(taken)] ^= bit(to);
-        theirs ^= bit(to);
+        next.colours[theirs] ^= bit(to);
     }
     next.kinds[static_cast<std::size_t>(kind)] ^= bit(from) | bit(to);
-    ours ^= bit(from) | bit(to);
+    next.colours[ours] ^= bit(from) | bit(to);
     next.enPassant = -1;
     if (kind == PAWN) {
         const int back = us == WHITE ? 8 : -8;
         if (to == board.enPassant) {
             next.kinds[PAWN] ^= bit(to + back);
-            theirs ^= bit(to + back);
-        } else if (to - from == -2 * back &&
-                   (PAWN_ATTACKS[static_cast<std::size_t>(us)][static_cast<std::size_t>(to + back)] &
-                    board.pieces(them, PAWN)) != 0) {
+            next.colours[theirs] ^= bit(to + back);
+        } else if (const int passed = to + back;
+                   to - from == -2 * back &&
+                   (PAWN_ATTACKS[static_cast<std::size_t>(us)][static_cast<std::size_t>(passed)] & board.pieces(them, PAWN)) != 0) {
             // Named only where a pawn stands ready to take, so that equal positions compare equal.
-            next.enPassant = to + back;
+            next.enPassant = passed;
         }
         if (move.promotion != 0) {
             next.kinds[PAWN] ^= bit(to);
@@ -274,7 +272,7 @@ Board afterMove(const Board& board, Move move) {
         const int wing = to > from ? 0 : 1;
         const Squares rookWay = bit(rookHome(us, wing)) | bit((from + to) / 2);
         next.kinds[ROOK] ^= rookWay;
-        ours ^= rookWay;
+        next.colours[ours] ^= rookWay;
     }
     next.castling &= RIGHTS_KEPT[static_cast<std::size_t>(from)] & RIGHTS_KEPT[static_cast<std::size_t>(to)];
     next.side = them;

@@ -46,9 +46,9 @@ template <std::size_t N>
 constexpr std::array<Squares, 64> leaps(const int (&steps)[N][2]) {
     std::array<Squares, 64> table{};
     for (int square = 0; square < 64; ++square) {
-        for (const auto& step : steps) {
-            const int row = square / 8 + step[0];
-            const int column = square % 8 + step[1];
+        for (std::size_t step = 0; step < N; ++step) {
+            const int row = square / 8 + steps[step][0];
+            const int column = square % 8 + steps[step][1];
             if (onBoard(row, column)) table[static_cast<std::size_t>(square)] |= bit(row * 8 + column);
         }
     }
@@ -219,7 +219,7 @@ Board afterMove(const Board& board, Move move);
 
 // More moves than any board can have: 63 pieces of one colour with a queen's 27 each (a
 // pawn about to promote has 12).
-constexpr std::size_t MOST_MOVES = 63 * 27;
+constexpr std::size_t MOST_MOVES = std::size_t{63} * 27;
 
 struct MoveList {
     std::array<Move, MOST_MOVES> moves;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <numeric>
 
 #include "rules/Board.h"
 
@@ -29,9 +30,9 @@ std::uint64_t perftOf(const Board& board, int depth) {
     if (depth == 1) return board::countMoves(board);
     MoveList list;
     board::generateMoves(board, list);
-    std::uint64_t nodes = 0;
-    for (const Move move : list) nodes += perftOf(board::afterMove(board, move), depth - 1);
-    return nodes;
+    return std::accumulate(list.begin(), list.end(), std::uint64_t{0}, [&](std::uint64_t nodes, Move move) {
+        return nodes + perftOf(board::afterMove(board, move), depth - 1);
+    });
 }
 
 bool isLegal(const Board& board, Move move) {
@@ -176,8 +177,9 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
         if (typed == written) return move;
     }
     const std::string wanted = bare(typed);
-    for (const Move move : moves) {
-        if (wanted == uci(move)) return move;
+    if (const auto named = std::find_if(moves.begin(), moves.end(), [&](Move move) { return wanted == uci(move); });
+        named != moves.end()) {
+        return *named;
     }
 
     // 2. As people type it: any case, no "x" or "=", the piece letter left out, or more of
@@ -195,7 +197,9 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
         const std::string written = san(position, move);
         bool fits = written.front() == 'O' && wanted == bare(written);
         for (const std::string& origin : {std::string(), from.substr(0, 1), from.substr(1), from}) {
-            fits = fits || (!pieceNamed && wanted == origin + to) || wanted == letter + origin + to;
+            std::string form = origin;
+            form += to;
+            fits = fits || (!pieceNamed && wanted == form) || wanted == letter + form;
         }
         if (!fits) continue;
         if (found) return std::nullopt;

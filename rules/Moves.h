@@ -24,8 +24,8 @@ struct Move {
     bool operator==(const Move&) const = default;
     // The order legalMoves() lists moves in: by `from`, then `to`, then q, r, b, n.
     friend std::strong_ordering operator<=>(const Move& a, const Move& b) {
-        if (const auto order = a.from <=> b.from; order != 0) return order;
-        if (const auto order = a.to <=> b.to; order != 0) return order;
+        if (const auto order = a.from <=> b.from; std::is_neq(order)) return order;
+        if (const auto order = a.to <=> b.to; std::is_neq(order)) return order;
         return promotionRank(a.promotion) <=> promotionRank(b.promotion);
     }
 
