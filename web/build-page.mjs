@@ -5,35 +5,56 @@
 // Usage: node build-page.mjs <piecefen.wasm> <output.html>
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
+import { posix } from 'node:path';
 
 const [module, output] = process.argv.slice(2);
 const source = (name) => readFileSync(new URL(name, import.meta.url), 'utf8');
 const hash = (text) => `'sha256-${createHash('sha256').update(text, 'utf8').digest('base64')}'`;
 
-// One module imported by name, inlined where the import stood: its text runs in a scope of
-// its own and hands back exactly the names imported, each of which it must export.
-const DECLARATION = /^export (?=(?:async\s+)?function\b|const\b|let\b|class\b)/gm;
-function inline(names, path) {
-  const text = source(path);
-  if (/^\s*import\b/m.test(text)) throw new Error(`${path} imports something itself, which this build does not follow`);
-  const exported = new Set([...text.matchAll(/^export (?:async\s+)?(?:function\*?|const|let|class)\s+(\w+)/gm)].map((match) => match[1]));
-  const wanted = names.split(',').map((name) => name.trim()).filter(Boolean);
-  for (const name of wanted) if (!exported.has(name)) throw new Error(`${path} exports no ${name}`);
-  const list = wanted.join(', ');
-  return `const { ${list} } = (() => {\n${compact(text.replace(DECLARATION, ''))}\nreturn { ${list} };\n})();`;
-}
-
 // Whole-line comments and indentation are for the reader of the sources; the page goes
 // without them. No string in the scripts runs over a line, so none is changed.
 const compact = (text) => text.split('\n').filter((line) => !/^\s*\/\//.test(line)).map((line) => line.trimStart()).join('\n');
 
-const page = source('page/page.js');
-const IMPORT = /^import \{([^}]*)\} from '\.\.\/([^']+)';$/gm;
-if (/^\s*import\b/m.test(page.replace(IMPORT, ''))) throw new Error('page.js imports in a form this build does not inline');
-const script = [
-  `const MODULE = '${readFileSync(module).toString('base64')}';`,
-  compact(page).replace(IMPORT, (_, names, path) => inline(names, path)),
-].join('\n');
+// Each module the page imports, by its path beside this file, is inlined once, before
+// the first module that imports it: its text runs in a scope of its own and hands back
+// the names it exports, which its importers take by name. Names imported must be exported.
+const IMPORT = /^import \{([^}]*)\} from '(\.{1,2}\/[^']+)';$/gm;
+const DECLARATION = /^export (?=(?:async\s+)?function\b|const\b|let\b|class\b)/gm;
+const EXPORTED = /^export (?:async\s+)?(?:function\*?|const|let|class)\s+(\w+)/gm;
+const inlined = new Map();
+const parts = [];
+
+// The text of a module with its imports replaced by the names taken from the modules inlined.
+function resolved(path) {
+  const text = source(path).replace(IMPORT, (_, names, specifier) => {
+    const dependency = posix.join(posix.dirname(path), specifier);
+    const { variable, exported } = inline(dependency, path);
+    const wanted = names.split(',').map((name) => name.trim()).filter(Boolean);
+    for (const name of wanted) if (!exported.has(name)) throw new Error(`${dependency} exports no ${name}`);
+    return `const { ${wanted.join(', ')} } = ${variable};`;
+  });
+  if (/^\s*import\b/m.test(text)) throw new Error(`${path} imports in a form this build does not inline`);
+  return text;
+}
+
+function inline(path, importer) {
+  if (inlined.has(path)) {
+    if (inlined.get(path) === null) throw new Error(`${importer} and ${path} import each other, which this build does not follow`);
+    return inlined.get(path);
+  }
+  inlined.set(path, null);
+  const text = resolved(path);
+  const exported = new Set([...text.matchAll(EXPORTED)].map((match) => match[1]));
+  const variable = `module${parts.length}`;
+  const list = [...exported].join(', ');
+  parts.push(`const ${variable} = await (async () => {\n${compact(text.replace(DECLARATION, ''))}\nreturn { ${list} };\n})();`);
+  const entry = { variable, exported };
+  inlined.set(path, entry);
+  return entry;
+}
+
+const page = compact(resolved('page/page.js'));
+const script = [`const MODULE = '${readFileSync(module).toString('base64')}';`, ...parts, page].join('\n');
 const style = source('page/page.css');
 
 // A function as the replacement, so that "$" in the sources stays as it is.

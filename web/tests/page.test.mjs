@@ -461,6 +461,82 @@ for (const engine of PUPPETEER_ENGINES) {
         await square(page, 'd8 black king, in a check no move can give');
       });
 
+    test('Play mode shows the legal squares and plays by click, drag, keys and typing; undo, the PGN and the address follow',
+      async (t) => {
+        const page = await open(t, fragmentOf(START));
+        await shows(page, 'No problems. White to move: 20 legal moves.');
+        await click(page, 'Play', 'radio');
+        const targets = () => page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => cell.ariaLabel.endsWith(', a legal move'))
+          .map((cell) => cell.ariaLabel.split(' ')[0]));
+        await (await square(page, 'e2 white pawn')).click();
+        assert.deepEqual(await targets(), ['e4', 'e3']);
+        await (await square(page, 'e4 empty, a legal move')).click();
+        await drag(page, 'e7 black pawn', 'e5 empty');
+        // A square with no move of the side to move picks nothing up.
+        await (await square(page, 'e5 black pawn')).click();
+        assert.deepEqual(await targets(), []);
+        const knight = await square(page, 'g1 white knight');
+        await knight.focus();
+        for (const key of [' ', 'ArrowUp', 'ArrowUp', 'ArrowLeft', ' ']) await page.keyboard.press(key);
+        await (await find(page, 'Move', 'textbox')).type('nc6');
+        await page.keyboard.press('Enter');
+        const afterFour = 'r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3';
+        assert.equal(await valueOf(page, 'FEN'), afterFour);
+        const moves = () => page.$$eval('#moves li', (items) => items.map((entry) => entry.textContent));
+        assert.deepEqual(await moves(), ['Set-up position', '1. e4 e5', '2. Nf3 Nc6']);
+        assert.equal(await page.evaluate(() => location.hash), `${fragmentOf(START)}&moves=e2e4,e7e5,g1f3,b8c6`);
+        assert.match(await valueOf(page, 'PGN'), /\[SetUp "1"\]\n\[FEN "rnbqkbnr\/pppppppp\/8\/8\/8\/8\/PPPPPPPP\/RNBQKBNR w KQkq - 0 1"\]\n\n1\. e4 e5 2\. Nf3 Nc6 \*\n$/);
+        await (await find(page, 'Move', 'textbox')).type('Ke3');
+        await page.keyboard.press('Enter');
+        await shows(page, '“Ke3” is not a legal move here.');
+        // What was typed stays to be mended; here it is cleared.
+        await (await find(page, 'Move', 'textbox')).evaluate((field) => { field.value = ''; });
+
+        await click(page, 'Undo');
+        assert.deepEqual(await moves(), ['Set-up position', '1. e4 e5', '2. Nf3']);
+        await click(page, 'Redo');
+        for (const move of ['Bc4', 'Nf6', 'Ng5', 'd5', 'exd5', 'Nxd5', 'Nxf7', 'Kxf7', 'Qf3+', 'Ke6', 'Nc3']) {
+          await (await find(page, 'Move', 'textbox')).type(move);
+          await page.keyboard.press('Enter');
+        }
+        await shows(page, 'No problems. Black to move: 32 legal moves.');
+        assert.deepEqual((await moves()).slice(-2), ['7. Qf3+ Ke6', '8. Nc3']);
+
+        // A shared link replays the moves; leaving Play mode keeps the position reached.
+        const shared = await open(t, await page.evaluate(() => location.hash));
+        assert.equal(await valueOf(shared, 'FEN'), await valueOf(page, 'FEN'));
+        assert.equal(await (await find(shared, 'Play', 'radio')).evaluate((radio) => radio.checked), true);
+        await click(shared, 'Edit', 'radio');
+        assert.equal(await valueOf(shared, 'FEN'), await valueOf(page, 'FEN'));
+        assert.equal(await shared.evaluate(() => location.hash.includes('moves')), false);
+      });
+
+    test('Play mode asks for the piece a pawn becomes, by click or key, and says mate, stalemate and a dead position, on a phone too',
+      async (t) => {
+        const page = await open(t, `${fragmentOf('k7/4P3/1K6/8/8/8/8/8 w - - 0 1')}&moves=`, { viewport: { width: 375, height: 740 } });
+        await (await square(page, 'e7 white pawn')).tap();
+        await (await square(page, 'e8 empty, a legal move')).tap();
+        await click(page, 'Knight');
+        assert.equal(await valueOf(page, 'FEN'), 'k3N3/8/1K6/8/8/8/8/8 b - - 0 1');
+        await shows(page, 'No problems. Neither side can mate.');
+        const summary = await page.evaluate(() => document.getElementById('summary').getBoundingClientRect().bottom);
+        assert.ok(summary <= 740, String(summary));
+        await click(page, 'Undo');
+        const pawn = await square(page, 'e7 white pawn');
+        await pawn.focus();
+        for (const key of [' ', 'ArrowUp', ' ', 'q']) await page.keyboard.press(key);
+        assert.equal(await valueOf(page, 'FEN'), 'k3Q3/8/1K6/8/8/8/8/8 b - - 0 1');
+        await shows(page, 'No problems. Black is checkmated.');
+        await click(page, 'Undo');
+        await (await find(page, 'Move', 'textbox')).type('e8=R');
+        await page.keyboard.press('Enter');
+        await shows(page, 'No problems. Black is checkmated.');
+        assert.match(await valueOf(page, 'PGN'), /\[Result "1-0"\][^]*\n1\. e8=R# 1-0\n$/);
+        await paste(page, 'FEN', 'k7/2Q5/1K6/8/8/8/8/8 b - - 0 1');
+        await shows(page, 'No problems. Stalemate: Black has no move.');
+        assert.deepEqual(await page.$$eval('#moves li', (items) => items.map((entry) => entry.textContent)), ['Set-up position']);
+      });
+
     test('the position is handed on as a PGN to copy or download and as a link to analyse it', async (t) => {
       const page = await open(t, fragmentOf('4k3/8/8/8/8/8/4P3/4K3 w - - 0 1'), { origin: 'over HTTP' });
       const pgn = await (await find(page, 'PGN', 'textbox')).evaluate((field) => field.value);

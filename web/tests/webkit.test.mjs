@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A first look at the page in WebKit, Safari's engine and so every iPhone's, through
 // WebKitGTK's WebDriver: the example typed, a piece put down from the palette, Black to
-// move, and no error on the way. WebKit paints a moment after the DOM changes, so each
+// move, a move played in Play mode, and no error on the way. WebKit paints a moment after the DOM changes, so each
 // check waits for what it expects.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -14,7 +14,7 @@ import { webkit } from './browsers.mjs';
 const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
 const missing = spawnSync('sh', ['-c', 'command -v WebKitWebDriver && command -v xvfb-run']).status !== 0;
 
-test('WebKit: the example typed, a piece from the palette, Black to move, and no error', {
+test('WebKit: the example typed, a piece from the palette, Black to move, a move played, and no error', {
   // CI installs what this needs, so only a developer's machine may go without.
   skip: missing && process.env.CI !== 'true' && 'WebKitWebDriver or xvfb-run is not installed',
 }, async (t) => {
@@ -43,5 +43,14 @@ test('WebKit: the example typed, a piece from the palette, Black to move, and no
   await until('return document.getElementById("fen").value', '6k1/5ppp/8/8/4q3/8/5PPP/5RK1 b - - 0 1');
   const e4 = await element('[role="gridcell"][data-index="36"]');
   assert.equal(await browser.command('GET', `/element/${e4}/computedlabel`), 'e4 black queen');
+
+  // Play mode from an address that holds a move: a pawn picked up and put down plays the next.
+  const start = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
+  await run(`location.hash = ${JSON.stringify(`#fen=${encodeURIComponent(start).replaceAll('%2F', '/')}&moves=e2e4`)}`);
+  await until('return document.getElementById("summary").textContent', 'No problems. Black to move: 20 legal moves.');
+  await click('[role="gridcell"][data-index="11"]');
+  await click('[role="gridcell"][data-index="27"]');
+  await until('return document.getElementById("fen").value', 'rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2');
+  await until('return [...document.querySelectorAll("#moves li")].map((item) => item.textContent).join(" | ")', 'Set-up position | 1. e4 d5');
   assert.deepEqual(await run('return faults'), []);
 });
