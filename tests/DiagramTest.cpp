@@ -157,6 +157,15 @@ TEST(Diagram, OnePieceAlone) {
     EXPECT_EQ(occurrences(piecefen::pieceSvg('?'), "<path class=\"n\""), 1U);
     EXPECT_EQ(occurrences(piecefen::pieceSvg('.'), "<path"), 0U);
     EXPECT_EQ(occurrences(piecefen::pieceSvg('K', 0), "width=\"1\""), 1U);
+    // Each letter in its colour's class and with its own kind's shape; a byte that is no
+    // piece gets the neutral mark, drawn, as the page's palette and board show it.
+    for (const char letter : std::string_view("KQRBNPkqrbnp")) {
+        const bool white = letter < 'a';
+        const char kind = static_cast<char>(white ? letter - 'A' + 'a' : letter);
+        const std::string expected = std::string("<g class=\"") + (white ? 'w' : 'b') + "\"><g id=\"" + kind + '"';
+        EXPECT_EQ(occurrences(piecefen::pieceSvg(letter), expected), 1U) << letter;
+    }
+    EXPECT_EQ(occurrences(piecefen::pieceSvg('x'), "<path class=\"n\" d=\"M20 12l8 8-8 8-8-8z\"/>"), 1U);
 }
 
 // The README's picture is what the library writes, byte for byte, wherever the tests can

@@ -243,6 +243,16 @@ TEST(Problems, ChecksOnTheKingToMove) {
         {"4N3/2k1ppp1/3p1p2/8/8/8/8/K7 b - - 0 1", ""},
         {"k7/8/8/8/8/3P1P2/2KP1PP1/4n3 w - - 0 1", ""},
         {"4N3/2kpppp1/3p1p2/8/8/8/8/K7 b - - 0 1", "impossible-check e8 c7"},
+        // En passant from the one side free, not its mirror; the square it lands on was empty before.
+        {"3R3B/8/4P3/5p2/3k4/8/8/K7 b - - 0 1", ""},
+        {"8/8/R2Pk3/8/8/8/B7/1n5K b - - 0 1", "impossible-check e6 a2"},
+        // A pawn's capture from the one side free uncovers the bishop; not from the mirror square.
+        {"7K/k7/8/4P3/5p2/8/7n/6B1 b - - 0 1", ""},
+        // A promotion on b8 cannot have uncovered the long diagonal: the pawn on b7 gave check.
+        {"kB5R/n1n5/8/8/8/8/8/4K2B b - - 0 1", "impossible-check a8 h1"},
+        // One taking on b8 found a piece there against the rook on h8, and its pawn on a7 had
+        // closed the file.
+        {"kR5R/2n5/8/8/8/8/8/R3K3 b - - 0 1", ""},
         // With the kings side by side, the king is one of the checkers.
         {"8/8/8/8/8/3k4/2P1K3/8 b - - 0 1", "opposite-check d3 e2; impossible-check d3 c2 e2"},
         {"8/8/8/8/8/3k4/4K3/3R4 b - - 0 1", "opposite-check d3 e2; impossible-check d3 e2 d1"},

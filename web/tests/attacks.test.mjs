@@ -7,19 +7,9 @@ import { test } from 'node:test';
 import { Chess } from 'chess.js';
 
 import { PACKAGE } from './built.mjs';
+import { generator } from './random.mjs';
 
 const { problems } = await import(`${PACKAGE}/piecefen-node.js`);
-
-// A small seeded generator, so that a failure can be run again.
-function generator(seed) {
-  let state = seed >>> 0;
-  return (below) => {
-    state = (state + 0x6d2b79f5) >>> 0;
-    let t = Math.imul(state ^ (state >>> 15), 1 | state);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return (((t ^ (t >>> 14)) >>> 0) % below);
-  };
-}
 
 const name = (index) => 'abcdefgh'[index % 8] + (8 - Math.floor(index / 8));
 const placement = (board) => board.join('').match(/.{8}/g).map((row) => row.replace(/\.+/g, (run) => run.length)).join('/');

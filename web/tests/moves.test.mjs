@@ -7,22 +7,12 @@ import { test } from 'node:test';
 import { Chess } from 'chess.js';
 
 import { PACKAGE } from './built.mjs';
+import { generator } from './random.mjs';
 
 const { legalMoves, perft, play, outcome } = await import(`${PACKAGE}/piecefen-node.js`);
 
 const START = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
 const KIWIPETE = 'r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1';
-
-// A small seeded generator, so that a failure can be run again.
-function generator(seed) {
-  let state = seed >>> 0;
-  return (below) => {
-    state = (state + 0x6d2b79f5) >>> 0;
-    let t = Math.imul(state ^ (state >>> 15), 1 | state);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return (((t ^ (t >>> 14)) >>> 0) % below);
-  };
-}
 
 test('legalMoves gives squares, promotion, UCI and SAN in the library\'s order', () => {
   assert.deepEqual(legalMoves('7k/8/8/8/8/8/8/1N1NK3 w - - 0 1').slice(0, 3), [
