@@ -66,7 +66,8 @@ PIECEFEN_API std::string uci(Move move);
 PIECEFEN_API std::string san(const FenPosition& position, Move move);
 
 // The legal move a person typed: SAN (also without "+" or "#", with "0-0", with a
-// lowercase or missing piece letter where only one move fits) or UCI; none otherwise.
+// lowercase or missing piece letter where only one move fits) or UCI, in at most 16
+// bytes; none otherwise.
 PIECEFEN_API std::optional<Move> readMove(const FenPosition& position, std::string_view text);
 
 PIECEFEN_API Outcome outcome(const FenPosition& position);

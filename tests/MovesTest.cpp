@@ -194,6 +194,9 @@ TEST(Moves, ReadMoveAsPeopleTypeIt) {
         {START, "", ""},
         {START, "z9", ""},
         {START, "+", ""},
+        // Sixteen bytes at most are read, annotations included.
+        {START, "Nf3 !!!!!!!!!!!!", "g1f3"},
+        {START, "Nf3 !!!!!!!!!!!!!", ""},
         {START, "0-0", ""},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "O-O", "e1g1"},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "0-0-0", "e1c1"},
@@ -250,6 +253,8 @@ TEST(Moves, PlayKeepsEveryField) {
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", {"Rh2"}, "r3k2r/8/8/8/8/8/7R/R3K3 b Qkq - 1 1"},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", {"Rxa8+"}, "R3k2r/8/8/8/8/8/8/4K2R b Kk - 0 1"},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", {"Kd1"}, "r3k2r/8/8/8/8/8/8/R2K3R b kq - 1 1"},
+        // A right whose king is not at home is not kept.
+        {"4k3/8/8/8/8/8/8/3K3R w K - 0 1", {"Kd2"}, "4k3/8/8/8/8/8/3K4/7R b - - 1 1"},
         // Promotion, under-promotion with capture.
         {"1n5k/P7/8/8/8/8/8/K7 w - - 3 9", {"axb8=N"}, "1N5k/8/8/8/8/8/8/K7 b - - 0 9"},
         {"7k/8/8/8/8/8/p7/1R5K b - - 0 9", {"axb1=Q+"}, "7k/8/8/8/8/8/8/1q5K w - - 0 10"},
@@ -261,6 +266,9 @@ TEST(Moves, PlayKeepsEveryField) {
     EXPECT_EQ(piecefen::play(start, Move{52, 28, 0}), start);
     EXPECT_EQ(piecefen::play(start, Move{200, 100, 'q'}), start);
     EXPECT_EQ(piecefen::uci(Move{200, 100, 'q'}), "");
+    EXPECT_EQ(piecefen::uci(Move{64, 0, 0}), "");
+    EXPECT_EQ(piecefen::uci(Move{0, 64, 0}), "");
+    EXPECT_EQ(piecefen::uci(Move{63, 0, 0}), "h1a8");
 }
 
 struct OutcomeCase {
