@@ -10,13 +10,18 @@ bench=$here/../build/bench/bench/piecefen_bench
 stockfish=${STOCKFISH:-/usr/games/stockfish}
 [ -x "$stockfish" ] || { echo "no Stockfish at $stockfish (apt-get install stockfish)"; exit 1; }
 
-stockfishSeconds() {  # FEN DEPTH
+# Stockfish's whole run, less that of a perft to depth 1 in the same position: what is
+# left is the counting, without the start-up (loading its network takes a good part).
+stockfishRun() {  # FEN DEPTH
     local start end
     start=$(date +%s.%N)
     printf 'setoption name Threads value 1\nposition fen %s\ngo perft %s\nquit\n' "$1" "$2" | "$stockfish" |
         grep -q "Nodes searched"
     end=$(date +%s.%N)
     echo "$end - $start" | bc -l
+}
+stockfishSeconds() {  # FEN DEPTH
+    echo "$(stockfishRun "$1" "$2") - $(stockfishRun "$1" 1)" | bc -l
 }
 piecefenSeconds() {  # FILTER
     "$bench" --benchmark_filter="^perft/$1" --benchmark_format=csv 2>/dev/null |

@@ -163,7 +163,7 @@ export function drawBoard(position, flags) {
     // An image without a picture is hidden, so that no browser draws it as a broken one.
     const source = imageOf(shownByte);
     if (source && cell.firstChild.getAttribute('src') !== source) cell.firstChild.src = source;
-    cell.firstChild.hidden = !source;
+    if (cell.firstChild.hidden !== !source) cell.firstChild.hidden = !source;
     cell.classList.toggle('flagged', flagged.length > 0);
     cell.classList.toggle('carrying', carried !== null && index === state.focused);
     cell.classList.toggle('picked', playing && index === state.picked);
