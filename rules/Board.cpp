@@ -170,7 +170,9 @@ std::optional<Board> boardOf(const FenPosition& position) {
     // Each square's place in the letter table plus one, as four sets of bits, so that the
     // loop keeps its sums in registers; the empty squares, most of the board, are skipped.
     Squares taken = 0;
-    for (int index = 0; index < 64; ++index) taken |= (position.board[index] != '.' ? Squares{1} : Squares{0}) << index;
+    for (int index = 0; index < 64; ++index) {
+        if (position.board[index] != '.') taken |= bit(index);
+    }
     std::array<Squares, 4> planes{};
     for (Squares rest = taken; rest != 0; rest &= rest - 1) {
         const int index = std::countr_zero(rest);
