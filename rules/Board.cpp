@@ -1,5 +1,7 @@
 #include "rules/Board.h"
 
+#include "rules/Problems.h"
+
 namespace piecefen::board {
 
 namespace {
@@ -199,24 +201,17 @@ std::optional<Board> boardOf(const FenPosition& position) {
     const int them = 1 - board.side;
     if (attackersOf(board, board.king(them), board.side, board.occupied()) != 0) return std::nullopt;
 
-    for (const int colour : {WHITE, BLACK}) {
-        for (const int wing : {0, 1}) {
-            if (position.castling[colour][wing] && (board.pieces(colour, KING) >> kingHome(colour) & 1U) != 0 &&
-                (board.pieces(colour, ROOK) >> rookHome(colour, wing) & 1U) != 0) {
-                board.castling |= castlingBit(colour, wing);
+    board.enPassant = -1;
+    const bool anyRight = position.castling[0][0] || position.castling[0][1] || position.castling[1][0] || position.castling[1][1];
+    if (anyRight || position.enPassant != "-") {
+        const AllowedFields allowed = allowedFields(position);
+        for (const int colour : {WHITE, BLACK}) {
+            for (const int wing : {0, 1}) {
+                if (position.castling[colour][wing] && allowed.castling[colour][wing]) board.castling |= castlingBit(colour, wing);
             }
         }
-    }
-    board.enPassant = -1;
-    const std::string& text = position.enPassant;
-    const int row = board.side == WHITE ? 2 : 5;
-    if (text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && text[1] == '8' - row) {
-        const int target = row * 8 + (text[0] - 'a');
-        const int back = board.side == WHITE ? 8 : -8;
-        const Squares occupied = board.occupied();
-        if ((occupied & (bit(target) | bit(target - back))) == 0 && (board.pieces(them, PAWN) >> (target + back) & 1U) != 0) {
-            board.enPassant = target;
-        }
+        const int target = position.enPassant.size() == 2 ? FenPosition::squareIndex(position.enPassant, 0) : -1;
+        if (target >= 0 && (allowed.enPassant >> target & 1U) != 0) board.enPassant = target;
     }
     return board;
 }

@@ -23,6 +23,8 @@ constexpr Squares FILE_A = 0x0101010101010101;
 constexpr Squares FILE_H = FILE_A << 7;
 constexpr Squares RANK_8 = 0xFF;
 constexpr Squares RANK_1 = RANK_8 << 56;
+// a8, c8, ..., b7, d7, ...: rank 8 is the lowest byte, and its light squares are bits 0, 2, 4, 6.
+constexpr Squares LIGHT_SQUARES = 0xAA55AA55AA55AA55;
 
 // Castling rights as bits: colour * 2 + wing, the wing 0 for the king side.
 constexpr unsigned castlingBit(int colour, int wing) {
@@ -206,9 +208,8 @@ inline bool inCheck(const Board& board) {
 }
 
 // The board of a record that can be played: one king a colour, no pawn on a back rank,
-// nothing but piece letters, and the side not to move out of check. A castling right
-// counts where its king and rook stand at home, an en-passant square where a pawn has
-// just passed over it.
+// nothing but piece letters, and the side not to move out of check. A castling right or
+// an en-passant square counts where allowedFields() allows it.
 std::optional<Board> boardOf(const FenPosition& position);
 
 // Writes the board into the record's squares, side to move, rights and en-passant text.

@@ -23,9 +23,6 @@ constexpr std::array<std::string_view, 6> OUTCOME_NAMES = {"none",
                                                            "seventy-five-moves",
                                                            "unplayable"};
 
-// a8, c8, ..., b7, d7, ...: rank 8 is the lowest byte, and its light squares are bits 0, 2, 4, 6.
-constexpr Squares LIGHT_SQUARES = 0xAA55AA55AA55AA55;
-
 std::uint64_t perftOf(const Board& board, int depth) {
     if (depth == 1) return board::countMoves(board);
     MoveList list;
@@ -53,7 +50,7 @@ bool cannotMate(const Board& board, int colour) {
     }
     if ((own & board.kinds[BISHOP]) != 0) {
         const Squares bishops = board.kinds[BISHOP];
-        const bool oneColour = (bishops & LIGHT_SQUARES) == 0 || (bishops & ~LIGHT_SQUARES) == 0;
+        const bool oneColour = (bishops & board::LIGHT_SQUARES) == 0 || (bishops & ~board::LIGHT_SQUARES) == 0;
         return oneColour && board.kinds[PAWN] == 0 && board.kinds[KNIGHT] == 0;
     }
     return true;
@@ -68,6 +65,44 @@ std::string bare(std::string_view text) {
         out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return out;
+}
+
+// The SAN of a legal move, among the position's legal moves `list`.
+std::string sanOf(const Board& board, const MoveList& list, Move move) {
+    const int kind = board.kindOn(move.from);
+    std::string text;
+    if (kind == KING && (move.to - move.from == 2 || move.from - move.to == 2)) {
+        text = move.to > move.from ? "O-O" : "O-O-O";
+    } else {
+        const bool capture = board.kindOn(move.to) >= 0 || (kind == PAWN && move.to == board.enPassant);
+        if (kind == PAWN) {
+            if (capture) text += squareName(move.from)[0];
+        } else {
+            text += FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
+            // The file if it tells the movers apart, else the rank, else both.
+            bool rivals = false;
+            bool sameFile = false;
+            bool sameRank = false;
+            for (const Move other : list) {
+                if (other.to != move.to || other.from == move.from || board.kindOn(other.from) != kind) continue;
+                rivals = true;
+                sameFile = sameFile || other.from % 8 == move.from % 8;
+                sameRank = sameRank || other.from / 8 == move.from / 8;
+            }
+            const std::string from = squareName(move.from);
+            if (rivals && (!sameFile || sameRank)) text += from[0];
+            if (rivals && sameFile) text += from[1];
+        }
+        if (capture) text += 'x';
+        text += squareName(move.to);
+        if (move.promotion != 0) {
+            text += '=';
+            text += static_cast<char>(std::toupper(static_cast<unsigned char>(move.promotion)));
+        }
+    }
+    const Board next = board::afterMove(board, move);
+    if (board::inCheck(next)) text += board::countMoves(next) == 0 ? '#' : '+';
+    return text;
 }
 
 }  // namespace
@@ -124,57 +159,25 @@ std::string san(const FenPosition& position, Move move) {
     MoveList list;
     board::generateMoves(*board, list);
     if (std::find(list.begin(), list.end(), move) == list.end()) return {};
-
-    const int kind = board->kindOn(move.from);
-    std::string text;
-    if (kind == KING && (move.to - move.from == 2 || move.from - move.to == 2)) {
-        text = move.to > move.from ? "O-O" : "O-O-O";
-    } else {
-        const bool capture = board->kindOn(move.to) >= 0 || (kind == PAWN && move.to == board->enPassant);
-        if (kind == PAWN) {
-            if (capture) text += squareName(move.from)[0];
-        } else {
-            text += FenPosition::PIECE_LETTERS[static_cast<std::size_t>(kind)];
-            // The file if it tells the movers apart, else the rank, else both.
-            bool rivals = false;
-            bool sameFile = false;
-            bool sameRank = false;
-            for (const Move other : list) {
-                if (other.to != move.to || other.from == move.from || board->kindOn(other.from) != kind) continue;
-                rivals = true;
-                sameFile = sameFile || other.from % 8 == move.from % 8;
-                sameRank = sameRank || other.from / 8 == move.from / 8;
-            }
-            const std::string from = squareName(move.from);
-            if (rivals && (!sameFile || sameRank)) text += from[0];
-            if (rivals && sameFile) text += from[1];
-        }
-        if (capture) text += 'x';
-        text += squareName(move.to);
-        if (move.promotion != 0) {
-            text += '=';
-            text += static_cast<char>(std::toupper(static_cast<unsigned char>(move.promotion)));
-        }
-    }
-    const Board next = board::afterMove(*board, move);
-    if (board::inCheck(next)) text += board::countMoves(next) == 0 ? '#' : '+';
-    return text;
+    return sanOf(*board, list, move);
 }
 
 std::optional<Move> readMove(const FenPosition& position, std::string_view text) {
     const auto board = board::boardOf(position);
     if (!board || text.empty() || text.size() > 16) return std::nullopt;
-    const std::vector<Move> moves = legalMoves(position);
+    MoveList moves;
+    board::generateMoves(*board, moves);
+    std::vector<std::string> names;
+    for (const Move move : moves) names.push_back(sanOf(*board, moves, move));
     std::string typed(text);
     while (!typed.empty() && std::string_view("+#!? ").find(typed.back()) != std::string_view::npos) typed.pop_back();
     std::replace(typed.begin(), typed.end(), '0', 'O');
     if (typed.empty()) return std::nullopt;
 
     // 1. SAN as written, then UCI: "B3b2" is a bishop's SAN before it is a rook's UCI.
-    for (const Move move : moves) {
-        std::string written = san(position, move);
-        while (!written.empty() && (written.back() == '+' || written.back() == '#')) written.pop_back();
-        if (typed == written) return move;
+    for (std::size_t at = 0; at < moves.size; ++at) {
+        const std::string& written = names[at];
+        if (typed == written.substr(0, written.find_first_of("+#"))) return moves.moves[at];
     }
     const std::string wanted = bare(typed);
     if (const auto named = std::find_if(moves.begin(), moves.end(), [&](Move move) { return wanted == uci(move); });
@@ -188,14 +191,14 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
     // names the piece.
     const bool pieceNamed = std::string_view("KQRBN").find(typed.front()) != std::string_view::npos;
     std::optional<Move> found;
-    for (const Move move : moves) {
+    for (std::size_t at = 0; at < moves.size; ++at) {
+        const Move move = moves.moves[at];
         const std::string from = squareName(move.from);
         std::string to = squareName(move.to);
         if (move.promotion != 0) to += move.promotion;
         const char letter = static_cast<char>(
             std::tolower(static_cast<unsigned char>(FenPosition::PIECE_LETTERS[static_cast<std::size_t>(board->kindOn(move.from))])));
-        const std::string written = san(position, move);
-        bool fits = written.front() == 'O' && wanted == bare(written);
+        bool fits = names[at].front() == 'O' && wanted == bare(names[at]);
         for (const std::string& origin : {std::string(), from.substr(0, 1), from.substr(1), from}) {
             std::string form = origin;
             form += to;

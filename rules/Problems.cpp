@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "position/PieceLetters.h"
+#include "rules/Board.h"
 
 namespace piecefen {
 
@@ -18,14 +19,10 @@ constexpr std::array<std::string_view, 12> NAMES = {
     "not-a-piece"};
 
 
-constexpr std::uint64_t bit(int index) {
-    return std::uint64_t{1} << index;
-}
-
-constexpr std::uint64_t RANK_8 = 0xFF;
-constexpr std::uint64_t RANK_1 = RANK_8 << 56;
-// a8, c8, ..., b7, d7, ...: rank 8 is the lowest byte, and its light squares are bits 0, 2, 4, 6.
-constexpr std::uint64_t LIGHT_SQUARES = 0xAA55AA55AA55AA55;
+using board::bit;
+using board::LIGHT_SQUARES;
+using board::RANK_1;
+using board::RANK_8;
 
 struct Step {
     int row;
@@ -72,30 +69,6 @@ std::uint64_t attackersOf(const char (&board)[64], int target, int colour) {
     return found;
 }
 
-constexpr int sign(int value) {
-    return value > 0 ? 1 : value < 0 ? -1 : 0;
-}
-
-// The way from one square to another along a rank, a file or a diagonal, or {0, 0}.
-Step lineFrom(int from, int to) {
-    const int rows = to / 8 - from / 8;
-    const int columns = to % 8 - from % 8;
-    if (rows != 0 && columns != 0 && std::abs(rows) != std::abs(columns)) return {0, 0};
-    return {sign(rows), sign(columns)};
-}
-
-// The squares strictly between the king and a checker on a line with it: where a piece
-// that stood there before the last move kept the check out. None for a knight or a neighbour.
-std::uint64_t squaresBetween(int king, int checker) {
-    const Step way = lineFrom(king, checker);
-    std::uint64_t between = 0;
-    if (way.row == 0 && way.column == 0) return 0;
-    for (int square = king + 8 * way.row + way.column; square != checker; square += 8 * way.row + way.column) {
-        between |= bit(square);
-    }
-    return between;
-}
-
 // A square as it stood before the last move.
 struct Change {
     int square;
@@ -115,7 +88,7 @@ bool checkCanHaveBeenGiven(const FenPosition& position, int king, std::uint64_t 
     std::uint64_t between[64] = {};
     for (std::uint64_t rest = checkers; rest != 0; rest &= rest - 1) {
         const int checker = std::countr_zero(rest);
-        between[checker] = squaresBetween(king, checker);
+        between[checker] = board::between(king, checker);
     }
 
     // Whether the king stood out of check with the changes undone. Each checker must have

@@ -2,7 +2,7 @@
 // Every view drawn from the state: the board and the palette, the fields and controls,
 // the words, and what the page hands on.
 import { SQUARES } from '../bindings.js';
-import { count, element, imageOf, nameOf, piecefen, pieceImage } from './library.js';
+import { count, element, imageOf, item, nameOf, piecefen, pieceImage } from './library.js';
 import { TURNS, canTurn, derive, state, view } from './state.js';
 import { errorWords, flagsOf, outcomeWords, problemWords, tidied } from './words.js';
 import { drawDiagram, drawHandOn } from './handing-on.js';
@@ -53,12 +53,6 @@ export const palette = PALETTE.map((piece) => {
   return button;
 });
 element('palette').append(...palette);
-
-export function item(text) {
-  const entry = document.createElement('li');
-  entry.textContent = text;
-  return entry;
-}
 
 export function render() {
   const { position, errors, found, allowed } = derive();

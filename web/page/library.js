@@ -37,3 +37,10 @@ export function pieceImage(byte) {
   if (byte !== '.') image.src = imageOf(byte);
   return image;
 }
+
+// One entry of a list, its text as given.
+export function item(text) {
+  const entry = document.createElement('li');
+  entry.textContent = text;
+  return entry;
+}

@@ -4,7 +4,7 @@
 // moves are kept as a game from the set-up position, undone as every edit is, handed on as
 // PGN and held in the address.
 import { SQUARES } from '../bindings.js';
-import { element, piecefen } from './library.js';
+import { element, item, piecefen } from './library.js';
 import { derive, edit, render, state, wantedOf } from './state.js';
 
 // The legal moves from a square, and the squares they go to.
@@ -127,11 +127,6 @@ export function drawPlay() {
   element('palette').hidden = playing;
   element('edit-tools').hidden = playing;
   if (!playing) return;
-  const item = (text) => {
-    const entry = document.createElement('li');
-    entry.textContent = text;
-    return entry;
-  };
   element('moves').replaceChildren(item('Set-up position'), ...numbered(state.game).map(item));
   element('promotion').hidden = state.promoting === null;
 }
