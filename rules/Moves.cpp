@@ -167,8 +167,8 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
     if (!board || text.empty() || text.size() > 16) return std::nullopt;
     MoveList moves;
     board::generateMoves(*board, moves);
-    std::vector<std::string> names;
-    for (const Move move : moves) names.push_back(sanOf(*board, moves, move));
+    std::vector<std::string> names(moves.size);
+    std::transform(moves.begin(), moves.end(), names.begin(), [&](Move move) { return sanOf(*board, moves, move); });
     std::string typed(text);
     while (!typed.empty() && std::string_view("+#!? ").find(typed.back()) != std::string_view::npos) typed.pop_back();
     std::replace(typed.begin(), typed.end(), '0', 'O');
