@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/Board.h"
+
+// The endgame tables behind Tablebase: one byte a position, worked out backwards from the
+// mates, and never seen outside the library.
+namespace piecefen::endgame {
+
+// What a position is worth to the side to move, in one byte.
+using Code = std::uint8_t;
+constexpr Code UNKNOWN = 0;  // not won or lost yet; a draw once the table is done
+constexpr Code ILLEGAL = 1;  // no such position, or another index stands for it
+constexpr Code DRAWN = 2;    // a stalemate
+constexpr Code MATED = 3;    // MATED + n: mate in n plies, won when n is odd, lost when even
+constexpr int LONGEST = 255 - MATED;
+
+constexpr int distanceOf(Code code) {
+    return code - MATED;
+}
+constexpr bool isWin(Code code) {
+    return code >= MATED && distanceOf(code) % 2 == 1;
+}
+constexpr bool isLoss(Code code) {
+    return code >= MATED && distanceOf(code) % 2 == 0;
+}
+constexpr Code codeOf(int distance) {
+    return static_cast<Code>(MATED + distance);
+}
+
+constexpr int MOST_PIECES = 4;
+
+// The squares of a table's pieces in the table's order and the side to move.
+struct Placement {
+    std::array<int, MOST_PIECES> squares{};
+    int side = WHITE;
+};
+
+struct Piece {
+    int colour;
+    int kind;
+};
+
+// One material balance, such as queen against rook: the white king, the black king, then
+// White's other pieces and Black's, each strongest first, so that twins stand together.
+class Table {
+public:
+    explicit Table(std::string key);
+
+    [[nodiscard]] const std::string& key() const { return key_; }
+    [[nodiscard]] int count() const { return count_; }
+    [[nodiscard]] const Piece& piece(int at) const { return pieces_[static_cast<std::size_t>(at)]; }
+    [[nodiscard]] bool hasPawns() const { return pawns_; }
+    [[nodiscard]] std::size_t size() const { return 2 * slots_ * perSlot_; }
+
+    // The index that stands for the placement and all its mirror images.
+    [[nodiscard]] std::size_t indexOf(const Placement& placement) const;
+    [[nodiscard]] Placement placementAt(std::size_t index) const;
+    [[nodiscard]] board::Board boardOf(const Placement& placement) const;
+    // How many boards the placement's index stands for: itself and its distinct mirror images.
+    [[nodiscard]] std::size_t imagesOf(const Placement& placement) const;
+
+    std::vector<Code> codes;
+
+private:
+    [[nodiscard]] std::size_t indexUnder(std::size_t transform, const Placement& placement) const;
+
+    std::string key_;
+    std::array<Piece, MOST_PIECES> pieces_{};
+    int count_ = 0;
+    bool pawns_ = false;
+    std::size_t slots_ = 0;    // the squares the white king is kept to
+    std::size_t perSlot_ = 1;  // 64 for each other piece
+    bool twins_ = false;  // the last two pieces are alike
+};
+
+// A board's table and its placement there, the colours swapped where the table is kept
+// the other way round.
+struct Normalised {
+    std::string key;
+    Placement placement;
+};
+Normalised normalise(const board::Board& board);
+
+// The tables worked out so far, each with every table its captures and promotions lead
+// into.
+class Tables {
+public:
+    using Progress = std::function<void(std::string_view key, double fraction)>;
+
+    // The table for a key such as "KQvKR", worked out first if need be.
+    const Table& table(const std::string& key);
+    // What a board of up to four pieces is worth to the side to move; an en-passant
+    // capture on the board is counted.
+    Code codeOf(const board::Board& board);
+    // What each legal move is worth to the side that then moves, in the moves' order.
+    std::vector<Code> codesAfter(const board::Board& board, const board::MoveList& moves);
+
+    [[nodiscard]] std::size_t bytes() const;
+
+    Progress progress;
+
+private:
+    Table& build(const std::string& key);
+    void workOut(Table& table, std::size_t done, std::size_t total);
+
+    std::map<std::string, std::unique_ptr<Table>, std::less<>> tables_;
+};
+
+// The best of what a position's moves lead to, given what each is worth to the other side.
+Code bestOf(const std::vector<Code>& children, bool inCheck);
+
+// Whether the text is the key of a table: "K", up to two of Q R B N P strongest first,
+// "vK", and the weaker side's pieces, four pieces at most.
+bool isKey(const std::string& text);
+
+// The keys of the tables a table's captures and promotions lead into.
+std::vector<std::string> successors(const std::string& key);
+
+}  // namespace piecefen::endgame
