@@ -112,6 +112,25 @@ std::optional<EndgameStatistics> Tablebase::statistics(std::string_view table) {
     return counted;
 }
 
+bool Tablebase::prepare(const FenPosition& position) {
+    const Covered covered = cover(position);
+    if (!covered.board) return false;
+    // An en-passant capture may lead into another table first; the position's own and those
+    // of its moves cover it.
+    bool work = tables_->plan(endgame::normalise(*covered.board).key);
+    board::MoveList moves;
+    board::generateMoves(*covered.board, moves);
+    for (const Move move : moves) {
+        if (work) break;
+        work = tables_->plan(endgame::normalise(board::afterMove(*covered.board, move)).key);
+    }
+    return work;
+}
+
+double Tablebase::work() {
+    return tables_->step();
+}
+
 void Tablebase::onProgress(Progress progress) {
     tables_->progress = std::move(progress);
 }

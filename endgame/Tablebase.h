@@ -86,6 +86,13 @@ public:
 
     void onProgress(Progress progress);
 
+    // The same work in slices, for a caller that wants to do something between them (a
+    // page that must stay responsive): prepare() lines up the tables the position needs and
+    // says whether there is work to do, then each work() does a slice of it and says how
+    // much is done, 1 when all of it is. probe() finishes whatever is left.
+    bool prepare(const FenPosition& position);
+    double work();
+
     // The bytes the tables worked out so far take.
     [[nodiscard]] std::size_t bytes() const;
 

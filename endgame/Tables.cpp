@@ -136,36 +136,51 @@ bool leavesTable(const Board& board, Move move) {
            (move.to == board.enPassant && (board.kinds[PAWN] & bit(move.from)) != 0);
 }
 
+}  // namespace
+
 // One table's working out: the codes, and for each position not yet decided how many of
 // its moves inside the table have still to be found lost for it.
 class Worker {
 public:
-    Worker(Tables& tables, Table& table, Tables::Progress& progress, std::size_t done, std::size_t total)
-        : tables_(tables), table_(table), progress_(progress), done_(done), total_(total) {}
-
-    void run() {
-        const std::size_t size = table_.size();
-        table_.codes.assign(size, UNKNOWN);
-        counters_.assign(size, NEVER);
-        for (std::size_t index = 0; index < size; ++index) {
-            first(index);
-            if ((index & 0xFFFF) == 0) report(0.7 * static_cast<double>(index) / static_cast<double>(size));
-        }
-        for (int plies = 0; plies <= longest_ + 2 && plies < LONGEST; ++plies) {
-            settleSpecials(plies);
-            spread(plies);
-            report(0.7 + 0.3 * static_cast<double>(plies + 1) / static_cast<double>(longest_ + 3));
-        }
+    Worker(Tables& tables, std::unique_ptr<Table> table) : tables_(tables), owned_(std::move(table)), table_(*owned_) {
+        table_.codes.assign(table_.size(), UNKNOWN);
+        counters_.assign(table_.size(), NEVER);
     }
+
+    // A slice of the work: some thousands of positions' first look, or one ply back from the
+    // mates. False once the table is done.
+    bool advance() {
+        const std::size_t size = table_.size();
+        if (next_ < size) {
+            const std::size_t end = std::min(size, next_ + SLICE);
+            for (; next_ < end; ++next_) first(next_);
+            return true;
+        }
+        if (plies_ <= longest_ + 2 && plies_ < LONGEST) {
+            settleSpecials(plies_);
+            spread(plies_);
+            ++plies_;
+            return true;
+        }
+        return false;
+    }
+
+    // How far the table is, from 0 to 1: the first look takes most of the time.
+    [[nodiscard]] double fraction() const {
+        const double firstLook = static_cast<double>(next_) / static_cast<double>(table_.size());
+        return 0.7 * firstLook + 0.3 * static_cast<double>(plies_) / static_cast<double>(longest_ + 3);
+    }
+
+    std::unique_ptr<Table> finish() {
+        counters_ = {};
+        specials_ = {};
+        return std::move(owned_);
+    }
+
+    [[nodiscard]] const Table& table() const { return table_; }
 
 private:
-    void report(double fraction) {
-        if (!progress_) return;
-        const double share = static_cast<double>(table_.size()) / static_cast<double>(total_);
-        reported_ = std::max(reported_, (static_cast<double>(done_) + share * static_cast<double>(total_) * fraction) /
-                                            static_cast<double>(total_));
-        progress_(table_.key(), std::min(reported_, 1.0));
-    }
+    static constexpr std::size_t SLICE = std::size_t{1} << 16;
 
     void settle(std::size_t index, Code code) {
         table_.codes[index] = code;
@@ -392,18 +407,15 @@ private:
     }
 
     Tables& tables_;
+    std::unique_ptr<Table> owned_;
     Table& table_;
-    Tables::Progress& progress_;
-    std::size_t done_;
-    std::size_t total_;
-    double reported_ = 0;
+    std::size_t next_ = 0;
+    int plies_ = 0;
     int longest_ = 0;
     std::vector<std::uint8_t> counters_;
     std::vector<std::size_t> specials_;
     std::vector<std::size_t> children_;
 };
-
-}  // namespace
 
 Table::Table(std::string key) : key_(std::move(key)) {
     const Sides sides = sidesOf(key_);
@@ -503,15 +515,16 @@ Normalised normalise(const Board& board) {
         (counts[1] == counts[0] && std::lexicographical_compare(kinds[1].begin(), kinds[1].begin() + static_cast<std::ptrdiff_t>(counts[1]),
                                                                 kinds[0].begin(), kinds[0].begin() + static_cast<std::ptrdiff_t>(counts[0])));
     const auto own = [&](int colour) { return flipped ? 1 - colour : colour; };
+    std::array<char, 2 * MOST_PIECES> key{};
+    std::size_t length = 0;
+    for (const int colour : {WHITE, BLACK}) {
+        const auto side = static_cast<std::size_t>(own(colour));
+        if (colour == BLACK) key[length++] = 'v';
+        key[length++] = 'K';
+        for (std::size_t at = 0; at < counts[side]; ++at) key[length++] = LETTERS[static_cast<std::size_t>(kinds[side][at])];
+    }
     Normalised result;
-    result.key = "K";
-    for (std::size_t at = 0; at < counts[static_cast<std::size_t>(own(WHITE))]; ++at) {
-        result.key += LETTERS[static_cast<std::size_t>(kinds[static_cast<std::size_t>(own(WHITE))][at])];
-    }
-    result.key += "vK";
-    for (std::size_t at = 0; at < counts[static_cast<std::size_t>(own(BLACK))]; ++at) {
-        result.key += LETTERS[static_cast<std::size_t>(kinds[static_cast<std::size_t>(own(BLACK))][at])];
-    }
+    result.key.assign(key.data(), length);
     // The colours swap and the board turns over, so that the pawns still run up it.
     const int flip = flipped ? 56 : 0;
     std::size_t at = 0;
@@ -605,24 +618,53 @@ const Table& Tables::table(const std::string& key) {
     return build(key);
 }
 
-Table& Tables::build(const std::string& key) {
-    if (const auto found = tables_.find(key); found != tables_.end()) return *found->second;
+Tables::Tables() = default;
+Tables::~Tables() = default;
+
+bool Tables::plan(const std::string& key) {
+    if (tables_.count(key) != 0) return false;
+    if (worker_ || !planned_.empty()) return true;
     // Every table this one leads into, each after those it leads into itself.
-    std::vector<std::string> order;
     const auto visit = [&](const auto& self, const std::string& name) -> void {
-        if (tables_.count(name) != 0 || std::find(order.begin(), order.end(), name) != order.end()) return;
+        if (tables_.count(name) != 0 || std::find(planned_.begin(), planned_.end(), name) != planned_.end()) return;
         for (const std::string& after : successors(name)) self(self, after);
-        order.push_back(name);
+        planned_.push_back(name);
     };
     visit(visit, key);
-    std::size_t total = 0;
-    for (const std::string& name : order) total += Table(name).size();
-    std::size_t done = 0;
-    for (const std::string& name : order) {
-        auto table = std::make_unique<Table>(name);
-        Worker(*this, *table, progress, done, total).run();
-        done += table->size();
-        tables_.emplace(name, std::move(table));
+    asked_ = key;
+    total_ = 0;
+    done_ = 0;
+    reported_ = 0;
+    for (const std::string& name : planned_) total_ += Table(name).size();
+    return true;
+}
+
+double Tables::step() {
+    if (!worker_) {
+        if (planned_.empty()) return 1;
+        worker_ = std::make_unique<Worker>(*this, std::make_unique<Table>(planned_.front()));
+        planned_.erase(planned_.begin());
+    }
+    const std::size_t size = worker_->table().size();
+    if (!worker_->advance()) {
+        std::unique_ptr<Table> table = worker_->finish();
+        worker_.reset();
+        done_ += size;
+        const std::string key = table->key();
+        tables_.emplace(key, std::move(table));
+        return planned_.empty() ? 1 : reported_;
+    }
+    const double working = worker_->fraction() * static_cast<double>(size);
+    reported_ = std::max(reported_, std::min(0.999, (static_cast<double>(done_) + working) / static_cast<double>(total_)));
+    return reported_;
+}
+
+Table& Tables::build(const std::string& key) {
+    if (plan(key)) {
+        for (double done = 0; done < 1;) {
+            done = step();
+            if (progress) progress(asked_, done);
+        }
     }
     return *tables_.find(key)->second;
 }

@@ -91,11 +91,26 @@ struct Normalised {
 };
 Normalised normalise(const board::Board& board);
 
+class Worker;
+
 // The tables worked out so far, each with every table its captures and promotions lead
 // into.
 class Tables {
 public:
     using Progress = std::function<void(std::string_view key, double fraction)>;
+
+    Tables();
+    ~Tables();
+    Tables(const Tables&) = delete;
+    Tables& operator=(const Tables&) = delete;
+
+    // Lines up the tables the key's table needs; false when they are all there already.
+    // Work already lined up is finished first.
+    bool plan(const std::string& key);
+    // Does a slice of the work lined up and says how much of it is done: 1 when it is all done.
+    double step();
+    // The table the work lined up is for.
+    [[nodiscard]] const std::string& asked() const { return asked_; }
 
     // The table for a key such as "KQvKR", worked out first if need be.
     const Table& table(const std::string& key);
@@ -111,9 +126,14 @@ public:
 
 private:
     Table& build(const std::string& key);
-    void workOut(Table& table, std::size_t done, std::size_t total);
 
     std::map<std::string, std::unique_ptr<Table>, std::less<>> tables_;
+    std::vector<std::string> planned_;
+    std::unique_ptr<Worker> worker_;
+    std::string asked_;
+    std::size_t total_ = 0;
+    std::size_t done_ = 0;
+    double reported_ = 0;
 };
 
 // The best of what a position's moves lead to, given what each is worth to the other side.

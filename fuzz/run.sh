@@ -9,7 +9,7 @@ build=${2:-$here/../build/fuzz}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for entry in PieceListFuzz:piece_list:piece_list FenFuzz:fen:fen FenErrorsFuzz:fen_errors:fen CommandLineFuzz:command_line:piece_list ProblemsFuzz:problems:problems DiagramFuzz:diagram:problems MovesFuzz:moves:moves; do
+for entry in PieceListFuzz:piece_list:piece_list FenFuzz:fen:fen FenErrorsFuzz:fen_errors:fen CommandLineFuzz:command_line:piece_list ProblemsFuzz:problems:problems DiagramFuzz:diagram:problems MovesFuzz:moves:moves EndgameFuzz:endgame:fen; do
     IFS=: read -r target corpus dict <<<"$entry"
     mkdir -p "$work/$corpus"
     cp "$here/corpus/$corpus/"* "$work/$corpus/"
