@@ -72,8 +72,17 @@ std::optional<EndgameVerdict> Tablebase::probe(const FenPosition& position) {
         }
         verdict.moves.push_back(std::move(entry));
     }
-    std::stable_sort(verdict.moves.begin(), verdict.moves.end(),
-                     [](const EndgameMove& a, const EndgameMove& b) { return rankOf(a) < rankOf(b); });
+    // Ties keep legalMoves() order, the order the moves were listed in (a stable sort would
+    // want a buffer from the nothrow operator new, which the WebAssembly build leaves out).
+    std::vector<std::size_t> order(verdict.moves.size());
+    for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair(rankOf(verdict.moves[a]), a) < std::pair(rankOf(verdict.moves[b]), b);
+    });
+    std::vector<EndgameMove> sorted;
+    sorted.reserve(order.size());
+    for (const std::size_t at : order) sorted.push_back(std::move(verdict.moves[at]));
+    verdict.moves = std::move(sorted);
     if (verdict.dtm) {
         const int plies = *verdict.dtm < 0 ? -*verdict.dtm : *verdict.dtm;
         verdict.fiftyMoveRuleMayMatter = static_cast<std::int64_t>(position.halfmoveClock) + plies > 100;
@@ -129,10 +138,6 @@ bool Tablebase::prepare(const FenPosition& position) {
 
 double Tablebase::work() {
     return tables_->step();
-}
-
-void Tablebase::onProgress(Progress progress) {
-    tables_->progress = std::move(progress);
 }
 
 std::size_t Tablebase::bytes() const {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,10 +65,6 @@ struct EndgameStatistics {
 // captures and promotions lead into, and the tables are kept for the next question.
 class PIECEFEN_API Tablebase {
 public:
-    // Told, while tables are being worked out, which table was asked for (such as "KQvKR",
-    // the stronger side as White) and what part of the work is done, from 0 to 1.
-    using Progress = std::function<void(std::string_view table, double fraction)>;
-
     Tablebase();
     ~Tablebase();
     Tablebase(Tablebase&&) noexcept;
@@ -84,12 +79,11 @@ public:
     // a key that names no table of up to four pieces.
     std::optional<EndgameStatistics> statistics(std::string_view table);
 
-    void onProgress(Progress progress);
-
-    // The same work in slices, for a caller that wants to do something between them (a
-    // page that must stay responsive): prepare() lines up the tables the position needs and
-    // says whether there is work to do, then each work() does a slice of it and says how
-    // much is done, 1 when all of it is. probe() finishes whatever is left.
+    // The same work in slices, for a caller that wants to say how far it is or do something
+    // between them (a page that must stay responsive): prepare() lines up the tables the
+    // position needs and says whether there is work to do, then each work() does a slice of
+    // it and says how much is done, from 0 to 1 when all of it is. probe() finishes whatever
+    // is left.
     bool prepare(const FenPosition& position);
     double work();
 

@@ -515,7 +515,7 @@ Normalised normalise(const Board& board) {
         (counts[1] == counts[0] && std::lexicographical_compare(kinds[1].begin(), kinds[1].begin() + static_cast<std::ptrdiff_t>(counts[1]),
                                                                 kinds[0].begin(), kinds[0].begin() + static_cast<std::ptrdiff_t>(counts[0])));
     const auto own = [&](int colour) { return flipped ? 1 - colour : colour; };
-    std::array<char, 2 * MOST_PIECES> key{};
+    std::array<char, 4 + 2 * MOST_PIECES> key{};
     std::size_t length = 0;
     for (const int colour : {WHITE, BLACK}) {
         const auto side = static_cast<std::size_t>(own(colour));
@@ -661,9 +661,7 @@ double Tables::step() {
 
 Table& Tables::build(const std::string& key) {
     if (plan(key)) {
-        for (double done = 0; done < 1;) {
-            done = step();
-            if (progress) progress(asked_, done);
+        while (step() < 1) {
         }
     }
     return *tables_.find(key)->second;

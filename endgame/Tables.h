@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,8 +96,6 @@ class Worker;
 // into.
 class Tables {
 public:
-    using Progress = std::function<void(std::string_view key, double fraction)>;
-
     Tables();
     ~Tables();
     Tables(const Tables&) = delete;
@@ -121,8 +118,6 @@ public:
     std::vector<Code> codesAfter(const board::Board& board, const board::MoveList& moves);
 
     [[nodiscard]] std::size_t bytes() const;
-
-    Progress progress;
 
 private:
     Table& build(const std::string& key);

@@ -258,27 +258,32 @@ TEST(Endgame, FiftyMoveRuleIsNamedWhereTheClockMakesItMatter) {
     }
 }
 
-TEST(Endgame, MovesCarryTheirNamesAndProgressIsTold) {
+TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
+    const FenPosition position = fenOf("8/8/8/5k2/8/8/1Q6/K7 w - - 0 1");
     piecefen::Tablebase own;
-    std::string table;
+    EXPECT_EQ(piecefen::endgameTable(position), "KQvK");
+    ASSERT_TRUE(own.prepare(position));
     double last = 0;
-    bool rising = true;
-    own.onProgress([&](std::string_view key, double fraction) {
-        table = key;
-        rising = rising && fraction >= last && fraction <= 1;
-        last = fraction;
-    });
-    const auto verdict = own.probe(fenOf("8/8/8/5k2/8/8/1Q6/K7 w - - 0 1"));
+    int slices = 0;
+    for (double done = 0; done < 1; ++slices) {
+        done = own.work();
+        EXPECT_GE(done, last);
+        EXPECT_LE(done, 1.0);
+        last = done;
+    }
+    EXPECT_GT(slices, 2);
+    EXPECT_FALSE(own.prepare(position));
+    EXPECT_FALSE(own.prepare(fenOf("4k3/8/8/8/8/8/PPP5/4K3 w - - 0 1")));
+    const std::size_t bytes = own.bytes();
+    EXPECT_GT(bytes, 0U);
+    const auto verdict = own.probe(position);
     ASSERT_TRUE(verdict);
-    EXPECT_EQ(table, "KQvK");
-    EXPECT_TRUE(rising);
-    EXPECT_GT(last, 0.9);
-    EXPECT_GT(own.bytes(), 0U);
+    EXPECT_EQ(own.bytes(), bytes);
     const auto& best = verdict->moves.front();
     EXPECT_EQ(best.dtm, 19);
     EXPECT_EQ(best.uci, piecefen::uci(best.move));
-    EXPECT_EQ(best.san, piecefen::san(fenOf("8/8/8/5k2/8/8/1Q6/K7 w - - 0 1"), best.move));
+    EXPECT_EQ(best.san, piecefen::san(position, best.move));
     // Moved, the tables stay with their new owner.
     piecefen::Tablebase moved = std::move(own);
-    EXPECT_GT(moved.bytes(), 0U);
+    EXPECT_EQ(moved.bytes(), bytes);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "diagram/Diagram.h"
+#include "endgame/Tablebase.h"
 #include "notation/FenErrors.h"
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
@@ -65,6 +66,19 @@ piecefen::FenPosition fenAt(const char* text, std::size_t size) {
     piecefen::FenPosition position;
     position.fromFen(std::string(text, size));
     return position;
+}
+
+// The module's endgame tables, kept from one call to the next and never destroyed: a
+// destructor to run at exit would bring in the C library's exit code and its file imports.
+piecefen::Tablebase& tablebase() {
+    static auto* const tables = new piecefen::Tablebase();
+    return *tables;
+}
+
+std::string plies(const std::optional<int>& dtm) {
+    if (!dtm) return "-";
+    // Plies to mate are a few hundred at most, either sign.
+    return (*dtm < 0 ? "-" : "") + piecefen::FenPosition::numberToText(*dtm < 0 ? -*dtm : *dtm);
 }
 
 }  // namespace
@@ -285,6 +299,45 @@ std::uint32_t piecefen_outcome(const char* text, std::size_t size) {
 // The name of an outcome, such as "checkmate"; empty past the last one.
 char* piecefen_outcome_name(std::uint32_t outcome) {
     return answer(std::string(piecefen::outcomeName(static_cast<piecefen::Outcome>(std::min<std::uint32_t>(outcome, 255)))));
+}
+
+// Lines up the endgame tables a position needs: 1 when piecefen_endgame_work has work to do.
+std::uint32_t piecefen_endgame_prepare(const char* text, std::size_t size) {
+    return tablebase().prepare(fenAt(text, size)) ? 1 : 0;
+}
+
+// Does a slice of that work and says how much of it is done, in thousandths.
+std::uint32_t piecefen_endgame_work() {
+    return static_cast<std::uint32_t>(tablebase().work() * 1000);
+}
+
+std::uint32_t piecefen_endgame_coverage(const char* text, std::size_t size) {
+    return static_cast<std::uint32_t>(piecefen::endgameCoverage(fenAt(text, size)));
+}
+
+char* piecefen_endgame_coverage_name(std::uint32_t coverage) {
+    return answer(std::string(piecefen::endgameCoverageName(static_cast<piecefen::EndgameCoverage>(std::min<std::uint32_t>(coverage, 255)))));
+}
+
+char* piecefen_endgame_table(const char* text, std::size_t size) {
+    return answer(piecefen::endgameTable(fenAt(text, size)));
+}
+
+// The verdict as lines: "category dtm fifty" for the position ("-" for no dtm, the fifty-move
+// flag 0 or 1), then "uci san category dtm" for each move, best first; nothing for a
+// position the tables do not cover.
+char* piecefen_endgame(const char* text, std::size_t size) {
+    const auto verdict = tablebase().probe(fenAt(text, size));
+    std::string lines;
+    if (verdict) {
+        lines += std::string(piecefen::endgameCategoryName(verdict->category)) + ' ' + plies(verdict->dtm) + ' ' +
+                 (verdict->fiftyMoveRuleMayMatter ? '1' : '0');
+        for (const auto& move : verdict->moves) {
+            lines += '\n' + move.uci + ' ' + move.san + ' ' + std::string(piecefen::endgameCategoryName(move.category)) + ' ' +
+                     plies(move.dtm);
+        }
+    }
+    return answer(lines);
 }
 
 }  // extern "C"

@@ -223,6 +223,30 @@ export function bind(wasm) {
   };
 
   const outcomeNames = namesOf(wasm.piecefen_outcome_name);
+  const coverageNames = namesOf(wasm.piecefen_endgame_coverage_name);
+
+  // A number of plies as the module writes it, or null for "-".
+  const pliesOf = (field) => (field === '-' ? null : Number(field));
+  // The moves the side that mates needs: 19 plies is mate in 10, -56 mated in 28.
+  const mateIn = (dtm) => (dtm === null ? null : Math.ceil(Math.abs(dtm) / 2));
+
+  // The verdict's lines: the position's "category dtm fifty", then "uci san category dtm"
+  // for each move.
+  const verdictOf = (heap, start, end) => {
+    if (start === end) return null;
+    const [head, ...moves] = text(heap, start, end).split('\n');
+    const [category, dtm, fifty] = head.split(' ');
+    return {
+      category,
+      dtm: pliesOf(dtm),
+      mateIn: mateIn(pliesOf(dtm)),
+      fiftyMoveRuleMayMatter: fifty === '1',
+      moves: moves.map((line) => {
+        const [uci, san, moveCategory, moveDtm] = line.split(' ');
+        return { uci, san, category: moveCategory, dtm: pliesOf(moveDtm) };
+      }),
+    };
+  };
 
   // A FEN line's text, refused as call() refuses it where it is put inside another text.
   const fenText = (fen) => {
@@ -257,6 +281,20 @@ export function bind(wasm) {
       return after;
     },
     outcome: (fen) => outcomeNames[withText(wasm.piecefen_outcome, fen)],
+    endgame: (fen, { onProgress } = {}) => {
+      if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: endgame expected onProgress to be a function');
+      // The tables are worked out a slice at a time, so that the caller hears how far it is.
+      if (withText(wasm.piecefen_endgame_prepare, fen) === 1) {
+        const table = call(wasm.piecefen_endgame_table, fen, text);
+        for (let done = 0; done < 1000;) {
+          done = wasm.piecefen_endgame_work();
+          onProgress?.({ table, fraction: done / 1000 });
+        }
+      }
+      return call(wasm.piecefen_endgame, fen, verdictOf);
+    },
+    endgameCoverage: (fen) => coverageNames[withText(wasm.piecefen_endgame_coverage, fen)],
+    endgameTable: (fen) => call(wasm.piecefen_endgame_table, fen, text) || null,
     toFen: (pieceList) => call(wasm.piecefen_to_fen, pieceList, text),
     tablebaseAddress: (pieceList) => call(wasm.piecefen_tablebase_address, pieceList, text),
     toPieceList: (fen) => call(wasm.piecefen_to_piece_list, fen, text),

@@ -180,3 +180,52 @@ export type Outcome =
  * or doubled, the side not to move in check, a pawn on a back rank), and "none" otherwise.
  */
 export function outcome(fen: string): Outcome;
+
+/** A result for one side. */
+export type EndgameCategory = 'win' | 'draw' | 'loss';
+
+export interface EndgameMove {
+  uci: string;
+  san: string;
+  /** For the side that plays the move. */
+  category: EndgameCategory;
+  /** Plies to mate after the move, for the side that plays it: odd and positive for a win, even and negative for a loss, null for a draw. */
+  dtm: number | null;
+}
+
+export interface EndgameVerdict {
+  /** For the side to move. */
+  category: EndgameCategory;
+  /** Plies to mate with best play: odd and positive when the side to move mates, even and negative (or 0, mated now) when it is mated, null for a draw. */
+  dtm: number | null;
+  /** The moves of the side that mates, mate included: 10 for a dtm of 19 or -20; null for a draw. */
+  mateIn: number | null;
+  /** The mate takes more plies than the halfmove clock leaves before the fifty-move rule. */
+  fiftyMoveRuleMayMatter: boolean;
+  /** Every legal move, best first: the fastest mate, the draws, then the slowest loss. */
+  moves: EndgameMove[];
+}
+
+/** Why a position has a verdict or not. */
+export type EndgameCoverage = 'covered' | 'too-many-pieces' | 'castling-rights' | 'unplayable';
+
+export interface EndgameProgress {
+  /** The position's table, such as "KQvKR", the stronger side as White. */
+  table: string;
+  /** The part of the work done, from 0 to 1. */
+  fraction: number;
+}
+
+/**
+ * The truth of a position of up to four pieces, kings included, and of each of its moves,
+ * worked out by the module from the rules the first time a table is needed and kept for
+ * the next call; null for a position it does not cover (see endgameCoverage). While a
+ * table is worked out, onProgress is told how far the work is.
+ */
+export function endgame(fen: string, options?: { onProgress?: (progress: EndgameProgress) => void }): EndgameVerdict | null;
+
+/** "covered", or why endgame() gives no verdict. */
+export function endgameCoverage(fen: string): EndgameCoverage;
+
+/** The table of a covered position, such as "KQvKR" (the stronger side as White); null otherwise. */
+export function endgameTable(fen: string): string | null;
