@@ -21,40 +21,52 @@ const compact = (text) => text.split('\n').filter((line) => !/^\s*\/\//.test(lin
 const IMPORT = /^import \{([^}]*)\} from '(\.{1,2}\/[^']+)';$/gm;
 const DECLARATION = /^export (?=(?:async\s+)?function\b|const\b|let\b|class\b)/gm;
 const EXPORTED = /^export (?:async\s+)?(?:function\*?|const|let|class)\s+(\w+)/gm;
-const inlined = new Map();
-const parts = [];
+// A script for one entry module: the modules it imports, each inlined once, then its own
+// text. A classic script (the worker's) cannot wait at its top level, so there no module may.
+function bundle(entry, { classic = false } = {}) {
+  const inlined = new Map();
+  const parts = [];
 
-// The text of a module with its imports replaced by the names taken from the modules inlined.
-function resolved(path) {
-  const text = source(path).replace(IMPORT, (_, names, specifier) => {
-    const dependency = posix.join(posix.dirname(path), specifier);
-    const { variable, exported } = inline(dependency, path);
-    const wanted = names.split(',').map((name) => name.trim()).filter(Boolean);
-    for (const name of wanted) if (!exported.has(name)) throw new Error(`${dependency} exports no ${name}`);
-    return `const { ${wanted.join(', ')} } = ${variable};`;
-  });
-  if (/^\s*import\b/m.test(text)) throw new Error(`${path} imports in a form this build does not inline`);
-  return text;
-}
-
-function inline(path, importer) {
-  if (inlined.has(path)) {
-    if (inlined.get(path) === null) throw new Error(`${importer} and ${path} import each other, which this build does not follow`);
-    return inlined.get(path);
+  // The text of a module with its imports replaced by the names taken from the modules inlined.
+  function resolved(path) {
+    const text = source(path).replace(IMPORT, (_, names, specifier) => {
+      const dependency = posix.join(posix.dirname(path), specifier);
+      const { variable, exported } = inline(dependency, path);
+      const wanted = names.split(',').map((name) => name.trim()).filter(Boolean);
+      for (const name of wanted) if (!exported.has(name)) throw new Error(`${dependency} exports no ${name}`);
+      return `const { ${wanted.join(', ')} } = ${variable};`;
+    });
+    if (/^\s*import\b/m.test(text)) throw new Error(`${path} imports in a form this build does not inline`);
+    return text;
   }
-  inlined.set(path, null);
-  const text = resolved(path);
-  const exported = new Set([...text.matchAll(EXPORTED)].map((match) => match[1]));
-  const variable = `module${parts.length}`;
-  const list = [...exported].join(', ');
-  parts.push(`const ${variable} = await (async () => {\n${compact(text.replace(DECLARATION, ''))}\nreturn { ${list} };\n})();`);
-  const entry = { variable, exported };
-  inlined.set(path, entry);
-  return entry;
+
+  function inline(path, importer) {
+    if (inlined.has(path)) {
+      if (inlined.get(path) === null) throw new Error(`${importer} and ${path} import each other, which this build does not follow`);
+      return inlined.get(path);
+    }
+    inlined.set(path, null);
+    const text = resolved(path);
+    const exported = new Set([...text.matchAll(EXPORTED)].map((match) => match[1]));
+    const variable = `module${parts.length}`;
+    const list = [...exported].join(', ');
+    const body = `\n${compact(text.replace(DECLARATION, ''))}\nreturn { ${list} };\n`;
+    parts.push(classic ? `const ${variable} = (() => {${body}})();` : `const ${variable} = await (async () => {${body}})();`);
+    const entryOf = { variable, exported };
+    inlined.set(path, entryOf);
+    return entryOf;
+  }
+
+  const main = compact(resolved(entry));
+  return [...parts, main].join('\n');
 }
 
-const page = compact(resolved('page/page.js'));
-const script = [`const MODULE = '${readFileSync(module).toString('base64')}';`, ...parts, page].join('\n');
+// The endgame worker's script rides in the page as a string, started from a blob.
+const script = [
+  `const MODULE = '${readFileSync(module).toString('base64')}';`,
+  `const WORKER = ${JSON.stringify(bundle('page/endgame-worker.js', { classic: true }))};`,
+  bundle('page/page.js'),
+].join('\n');
 const style = source('page/page.css');
 
 // A function as the replacement, so that "$" in the sources stays as it is.

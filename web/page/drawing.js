@@ -8,6 +8,7 @@ import { errorWords, flagsOf, outcomeWords, problemWords, tidied } from './words
 import { drawDiagram, drawHandOn } from './handing-on.js';
 import { addressOf } from './address.js';
 import { drawPlay, targetsOf } from './play.js';
+import { drawEndgame } from './endgame.js';
 
 export const pieceList = element('piece-list');
 export const fen = element('fen');
@@ -110,6 +111,7 @@ export function render() {
   element('problems').replaceChildren(...shown.flatMap((problem) => problemWords(problem, position)).map(item));
   element('no-problems').hidden = shown.length > 0;
   drawPlay();
+  drawEndgame();
   drawHandOn(position, found, errors);
   drawDiagram(found);
 

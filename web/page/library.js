@@ -3,8 +3,9 @@
 // the pieces in words and as pictures, the positions it starts from.
 import { bind } from '../bindings.js';
 
-export const piecefen = bind((await WebAssembly.instantiate(Uint8Array.from(atob(MODULE), (c) => c.charCodeAt(0)), {}))
-  .instance.exports);
+// Compiled once: the endgame worker takes the same compiled module.
+export const compiled = await WebAssembly.compile(Uint8Array.from(atob(MODULE), (c) => c.charCodeAt(0)));
+export const piecefen = bind((await WebAssembly.instantiate(compiled, {})).exports);
 
 export const EMPTY = '8/8/8/8/8/8/8/8 w - - 0 1';
 export const START = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';

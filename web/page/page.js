@@ -14,7 +14,7 @@ import { copy, diagramBoxes, diagramCanvas, diagramOf, save } from './handing-on
 import { fromAddress } from './address.js';
 import { counters, enPassant, fen, pieceList, rights, sides } from './drawing.js';
 import { listenToTheBoard } from './board-input.js';
-import { playTyped, promote, setMode } from './play.js';
+import { playTyped, promote, setMode, setPlayItOut } from './play.js';
 
 // The controls.
 pieceList.addEventListener('input', () => {
@@ -116,6 +116,7 @@ document.addEventListener('keydown', (event) => {
 });
 element('mode-edit').addEventListener('change', () => setMode('edit'));
 element('mode-play').addEventListener('change', () => setMode('play'));
+element('play-it-out').addEventListener('change', (event) => setPlayItOut(event.target.checked));
 element('move-form').addEventListener('submit', (event) => {
   event.preventDefault();
   if (playTyped(element('typed-move').value)) element('typed-move').value = '';

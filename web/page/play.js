@@ -6,6 +6,7 @@
 import { SQUARES } from '../bindings.js';
 import { element, item, piecefen } from './library.js';
 import { derive, edit, render, state, wantedOf } from './state.js';
+import { judge, whenKnown } from './endgame.js';
 
 // The legal moves from a square, and the squares they go to.
 export const movesFrom = (index) => derive().moves.filter((move) => move.from === SQUARES[index]);
@@ -18,15 +19,40 @@ export function setMode(mode) {
   render();
 }
 
-// Each move is a step of its own in the history, however quickly the next follows.
-export function playMove(uci) {
+// Each move is a step of its own in the history, however quickly the next follows. Played
+// out against the tables, a person's move is judged and answered with the best defence.
+export function playMove(uci, byPage = false) {
   const move = derive().moves.find((each) => each.uci === uci);
   if (!move) return false;
-  const after = piecefen.play(state.fen, uci);
-  state.announcement = `${move.san} played.`;
+  const before = state.fen;
+  const after = piecefen.play(before, uci);
+  const judged = byPage || !state.playItOut ? '' : judge(before, uci);
+  state.announcement = byPage ? `Best defence: ${move.san}.` : `${move.san} played.`;
   edit({ fen: after, pieceList: null, wanted: wantedOf(piecefen.readFen(after)), picked: null, promoting: null,
     game: { start: state.game.start, moves: [...state.game.moves, { uci, san: move.san }] } });
+  if (judged !== '' || byPage) {
+    state.status = [state.judged ?? '', judged].filter(Boolean).join(' ');
+    render();
+  }
+  state.judged = byPage ? null : judged;
+  if (!byPage && state.playItOut) answer(after);
   return true;
+}
+
+// The best move for the side to move, played once the tables know it, unless the person
+// has moved on meanwhile.
+function answer(fen) {
+  whenKnown(fen, (verdict) => {
+    if (state.fen !== fen || state.mode !== 'play' || !state.playItOut || !verdict || verdict.moves.length === 0) return;
+    playMove(verdict.moves[0].uci, true);
+  });
+}
+
+// Playing it out starts with the side not to move, when the person's turn has passed.
+export function setPlayItOut(on) {
+  state.playItOut = on;
+  state.judged = null;
+  render();
 }
 
 // A move from one square to another: played, or, for a pawn reaching the last rank, a
@@ -128,5 +154,6 @@ export function drawPlay() {
   element('edit-tools').hidden = playing;
   if (!playing) return;
   element('moves').replaceChildren(item('Set-up position'), ...numbered(state.game).map(item));
+  element('play-it-out').checked = state.playItOut;
   element('promotion').hidden = state.promoting === null;
 }

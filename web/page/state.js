@@ -30,6 +30,8 @@ export const state = {
   game: null,      // in Play mode: { start (a FEN line), moves: [{ uci, san }] }
   picked: null,    // in Play mode, the square whose piece is picked up
   promoting: null, // in Play mode, a pawn's move to the last rank waiting for its piece: { from, to }
+  playItOut: false, // in Play mode, each move answered with the tables' best defence
+  judged: null,     // what the tables said of the person's last move, shown with the answer
 };
 
 // Draws every view from the state; the drawing puts its own function here.
