@@ -117,7 +117,8 @@ for (const engine of PUPPETEER_ENGINES) {
       const faults = [];
       page.on('request', (request) => {
         const url = request.url();
-        if (url.split('#')[0] !== origins[origin] && !url.startsWith('data:')) faults.push(`request for ${url}`);
+        // The endgame worker's script is a blob the page made, not a request for anything.
+        if (url.split('#')[0] !== origins[origin] && !url.startsWith('data:') && !url.startsWith('blob:')) faults.push(`request for ${url}`);
       });
       page.on('console', (message) => {
         if (['error', 'warn', 'warning'].includes(message.type())) faults.push(`${message.type()}: ${message.text()}`);
@@ -511,6 +512,33 @@ for (const engine of PUPPETEER_ENGINES) {
         await click(shared, 'Edit', 'radio');
         assert.equal(await valueOf(shared, 'FEN'), await valueOf(page, 'FEN'));
         assert.equal(await shared.evaluate(() => location.hash.includes('moves')), false);
+      });
+
+    test('the Tablebase part works out four pieces offline, sets the winning moves apart, and Play it out answers each move',
+      async (t) => {
+        const page = await open(t, fragmentOf('8/8/8/8/8/2k5/1r6/K5Q1 w - - 0 1'));
+        const verdict = () => page.$eval('#endgame-verdict', (line) => line.textContent);
+        assert.match(await verdict(), /^Working out queen against rook: \d+ %$|^White mates in 9$/);
+        await page.waitForFunction(() => document.getElementById('endgame-verdict').textContent === 'White mates in 9', { timeout: 60000 });
+        const listed = (id) => page.$$eval(`#${id} li`, (items) => items.map((entry) => entry.textContent));
+        assert.ok((await listed('winning-moves')).includes('Qg7+: mate in 9'));
+        const others = await listed('other-moves');
+        assert.ok(others.includes('Qd4+: draw'));
+        assert.ok(others.some((text) => /^Qg2: Black mates in \d+$/.test(text)), others.join());
+        // A board of five pieces has no Tablebase part.
+        await click(page, 'Start position');
+        assert.equal(await page.$eval('#endgame', (part) => part.hidden), true);
+        await click(page, 'Undo');
+        await shows(page, 'White mates in 9');
+
+        await click(page, 'Play', 'radio');
+        await click(page, 'Play it out: the tables answer each move', 'checkbox');
+        await (await find(page, 'Move', 'textbox')).type('Qd4+');
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => document.querySelectorAll('#moves li')[1]?.textContent.split(' ').length === 3, { timeout: 10000 });
+        assert.match(await page.$eval('#status', (line) => line.textContent),
+          /^Qd4\+ throws the win away: a draw now\. Q\w+\+? mates in 9\.$/);
+        assert.equal(await verdict(), 'Draw');
       });
 
     test('Play mode asks for the piece a pawn becomes, by click or key, and says mate, stalemate and a dead position, on a phone too',

@@ -14,7 +14,7 @@ import { webkit } from './browsers.mjs';
 const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
 const missing = spawnSync('sh', ['-c', 'command -v WebKitWebDriver && command -v xvfb-run']).status !== 0;
 
-test('WebKit: the example typed, a piece from the palette, Black to move, a move played, and no error', {
+test('WebKit: the example typed, a piece from the palette, Black to move, a move played, an endgame answered, and no error', {
   // CI installs what this needs, so only a developer's machine may go without.
   skip: missing && process.env.CI !== 'true' && 'WebKitWebDriver or xvfb-run is not installed',
 }, async (t) => {
@@ -52,5 +52,13 @@ test('WebKit: the example typed, a piece from the palette, Black to move, a move
   await click('[role="gridcell"][data-index="27"]');
   await until('return document.getElementById("fen").value', 'rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2');
   await until('return [...document.querySelectorAll("#moves li")].map((item) => item.textContent).join(" | ")', 'Set-up position | 1. e4 d5');
+
+  // The Tablebase part, worked out in a worker.
+  await run(`location.hash = ${JSON.stringify('#fen=8/8/8/5k2/8/8/1Q6/K7%20w%20-%20-%200%201')}`);
+  for (let tries = 0; tries < 300 && await run('return document.getElementById("endgame-verdict").textContent') !== 'White mates in 10'; ++tries) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  await until('return document.getElementById("endgame-verdict").textContent', 'White mates in 10');
+  await until('return document.querySelector("#winning-moves li").textContent', 'Qb8: mate in 10');
   assert.deepEqual(await run('return faults'), []);
 });
