@@ -79,9 +79,8 @@ std::optional<EndgameVerdict> Tablebase::probe(const FenPosition& position) {
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return std::pair(rankOf(verdict.moves[a]), a) < std::pair(rankOf(verdict.moves[b]), b);
     });
-    std::vector<EndgameMove> sorted;
-    sorted.reserve(order.size());
-    for (const std::size_t at : order) sorted.push_back(std::move(verdict.moves[at]));
+    std::vector<EndgameMove> sorted(order.size());
+    std::transform(order.begin(), order.end(), sorted.begin(), [&](std::size_t at) { return std::move(verdict.moves[at]); });
     verdict.moves = std::move(sorted);
     if (verdict.dtm) {
         const int plies = *verdict.dtm < 0 ? -*verdict.dtm : *verdict.dtm;
@@ -123,17 +122,9 @@ std::optional<EndgameStatistics> Tablebase::statistics(std::string_view table) {
 
 bool Tablebase::prepare(const FenPosition& position) {
     const Covered covered = cover(position);
-    if (!covered.board) return false;
-    // An en-passant capture may lead into another table first; the position's own and those
-    // of its moves cover it.
-    bool work = tables_->plan(endgame::normalise(*covered.board).key);
-    board::MoveList moves;
-    board::generateMoves(*covered.board, moves);
-    for (const Move move : moves) {
-        if (work) break;
-        work = tables_->plan(endgame::normalise(board::afterMove(*covered.board, move)).key);
-    }
-    return work;
+    // A table comes with every table its captures and promotions lead into, an en-passant
+    // capture's among them.
+    return covered.board && tables_->plan(endgame::normalise(*covered.board).key);
 }
 
 double Tablebase::work() {

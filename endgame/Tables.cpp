@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace piecefen::endgame {
 
@@ -255,12 +256,7 @@ private:
     }
 
     static Placement moved(Placement placement, Move move) {
-        for (int& square : placement.squares) {
-            if (square == move.from) {
-                square = move.to;
-                break;
-            }
-        }
+        *std::find(placement.squares.begin(), placement.squares.end(), move.from) = move.to;
         placement.side = 1 - placement.side;
         return placement;
     }
@@ -461,8 +457,8 @@ std::size_t Table::imagesOf(const Placement& placement) const {
     std::size_t distinct = 0;
     for (std::size_t t = 0; t < (pawns_ ? 2U : 8U); ++t) {
         std::array<int, MOST_PIECES> image{};
-        for (std::size_t piece = 0; piece < static_cast<std::size_t>(count_); ++piece) {
-            image[piece] = TRANSFORMED[t][static_cast<std::size_t>(placement.squares[piece])];
+        for (std::size_t at = 0; at < static_cast<std::size_t>(count_); ++at) {
+            image[at] = TRANSFORMED[t][static_cast<std::size_t>(placement.squares[at])];
         }
         if (twins_ && image[2] > image[3]) std::swap(image[2], image[3]);
         if (std::find(seen.begin(), seen.begin() + static_cast<std::ptrdiff_t>(distinct), image) ==
@@ -475,8 +471,8 @@ std::size_t Table::imagesOf(const Placement& placement) const {
 
 Placement Table::placementAt(std::size_t index) const {
     Placement placement;
-    for (auto piece = static_cast<std::size_t>(count_ - 1); piece > 0; --piece) {
-        placement.squares[piece] = static_cast<int>(index % 64);
+    for (auto at = static_cast<std::size_t>(count_ - 1); at > 0; --at) {
+        placement.squares[at] = static_cast<int>(index % 64);
         index /= 64;
     }
     placement.squares[0] = SLOTS[pawns_ ? 1 : 0].square[index % slots_];
@@ -635,7 +631,8 @@ bool Tables::plan(const std::string& key) {
     total_ = 0;
     done_ = 0;
     reported_ = 0;
-    for (const std::string& name : planned_) total_ += Table(name).size();
+    total_ = std::accumulate(planned_.begin(), planned_.end(), std::size_t{0},
+                             [](std::size_t sum, const std::string& name) { return sum + Table(name).size(); });
     return true;
 }
 
@@ -647,11 +644,11 @@ double Tables::step() {
     }
     const std::size_t size = worker_->table().size();
     if (!worker_->advance()) {
-        std::unique_ptr<Table> table = worker_->finish();
+        std::unique_ptr<Table> finished = worker_->finish();
         worker_.reset();
         done_ += size;
-        const std::string key = table->key();
-        tables_.emplace(key, std::move(table));
+        const std::string key = finished->key();
+        tables_.emplace(key, std::move(finished));
         return planned_.empty() ? 1 : reported_;
     }
     const double working = worker_->fraction() * static_cast<double>(size);
@@ -686,9 +683,8 @@ std::vector<Code> Tables::codesAfter(const Board& board, const MoveList& moves) 
 }
 
 std::size_t Tables::bytes() const {
-    std::size_t total = 0;
-    for (const auto& entry : tables_) total += entry.second->codes.size();
-    return total;
+    return std::accumulate(tables_.begin(), tables_.end(), std::size_t{0},
+                           [](std::size_t sum, const auto& entry) { return sum + entry.second->codes.size(); });
 }
 
 }  // namespace piecefen::endgame
