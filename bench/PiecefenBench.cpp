@@ -4,6 +4,7 @@
 #include <string>
 
 #include <piecefen/diagram/Diagram.h>
+#include <piecefen/endgame/Tablebase.h>
 #include <piecefen/notation/FenErrors.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
@@ -127,6 +128,56 @@ void sanOfEveryMove(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * moves.size()));
 }
 BENCHMARK(sanOfEveryMove);
+
+FenPosition fenOf(const std::string& line) {
+    FenPosition position;
+    position.fromFen(line);
+    return position;
+}
+
+// A table worked out cold, with every table it leads into, by a new Tablebase each time;
+// the counter is the bytes it keeps.
+void workOutTable(benchmark::State& state, const std::string& line) {
+    const FenPosition position = fenOf(line);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        piecefen::Tablebase tables;
+        benchmark::DoNotOptimize(tables.probe(position));
+        bytes = tables.bytes();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK_CAPTURE(workOutTable, queenAgainstRook, "8/8/8/8/8/2k5/1r6/K5Q1 w - - 0 1")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(workOutTable, rookAgainstPawn, "8/8/8/8/8/2k5/1p6/K5R1 w - - 0 1")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(workOutTable, pawnAgainstPawn, "8/8/8/8/1k1p4/8/4P3/2K5 w - - 0 1")->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Every table of three and four pieces, one Tablebase for them all.
+void workOutEveryTable(benchmark::State& state) {
+    constexpr const char* KINDS = "QRBNP";
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        piecefen::Tablebase tables;
+        for (const char* white = KINDS; *white != 0; ++white) {
+            benchmark::DoNotOptimize(tables.statistics(std::string("K") + *white + "vK"));
+            for (const char* other = white; *other != 0; ++other) {
+                benchmark::DoNotOptimize(tables.statistics(std::string("K") + *white + *other + "vK"));
+                benchmark::DoNotOptimize(tables.statistics(std::string("K") + *white + "vK" + *other));
+            }
+        }
+        bytes = tables.bytes();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(workOutEveryTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A warm answer: the verdict and every move's, with their SAN.
+void probeWarm(benchmark::State& state) {
+    piecefen::Tablebase tables;
+    const FenPosition position = fenOf("8/8/8/8/8/2k5/1r6/K5Q1 w - - 0 1");
+    benchmark::DoNotOptimize(tables.probe(position));
+    for (auto _ : state) benchmark::DoNotOptimize(tables.probe(position));
+}
+BENCHMARK(probeWarm);
 
 void toSvgOfOpening(benchmark::State& state) {
     FenPosition position;

@@ -513,11 +513,14 @@ Normalised normalise(const Board& board) {
     const auto own = [&](int colour) { return flipped ? 1 - colour : colour; };
     std::array<char, 4 + 2 * MOST_PIECES> key{};
     std::size_t length = 0;
+    const auto put = [&](char letter) {
+        if (length < key.size()) key[length++] = letter;
+    };
     for (const int colour : {WHITE, BLACK}) {
         const auto side = static_cast<std::size_t>(own(colour));
-        if (colour == BLACK) key[length++] = 'v';
-        key[length++] = 'K';
-        for (std::size_t at = 0; at < counts[side]; ++at) key[length++] = LETTERS[static_cast<std::size_t>(kinds[side][at])];
+        if (colour == BLACK) put('v');
+        put('K');
+        for (std::size_t at = 0; at < counts[side]; ++at) put(LETTERS[static_cast<std::size_t>(kinds[side][at])]);
     }
     Normalised result;
     result.key.assign(key.data(), length);
