@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Takes the README's pictures of the page, on a desk and on a phone, into docs/; run on
+// Takes the README's pictures of the page, on a desk and on a phone, and of its Tablebase part, into docs/; run on
 // purpose, never by the tests. Usage, after cmake --workflow --preset wasm and npm ci in
 // web/:  node web/screenshots.mjs [build/wasm]
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -25,4 +25,12 @@ for (const [name, viewport, fragment] of shots) {
   await tab.screenshot({ path: docs(name) });
   console.log(`docs/${name}`);
 }
+
+// The Tablebase part of queen against rook, once its table is worked out.
+const tab = await browser.newPage();
+await tab.setViewport({ width: 1280, height: 1000 });
+await tab.goto(`${page}fen=8/8/8/8/8/2k5/1r6/K5Q1%20w%20-%20-%200%201`);
+await tab.waitForFunction(() => document.getElementById('endgame-verdict').textContent === 'White mates in 9', { timeout: 60000 });
+await (await tab.$('#endgame')).screenshot({ path: docs('piecefen-endgame.png') });
+console.log('docs/piecefen-endgame.png');
 await browser.close();
