@@ -178,6 +178,14 @@ TEST(Endgame, PositionsFromTheBooks) {
         {"8/8/8/8/8/2k5/1R6/K7 w - - 0 1", "win 31"},
         {"8/8/8/1k6/8/8/K5P1/8 w - - 0 1", "win 55"},
         {"8/8/8/k7/8/K7/6P1/8 b - - 0 1", "loss -56"},
+        // The same turned round: mirrored, turned over with the colours swapped, rotated.
+        {"8/8/8/2k5/8/8/6Q1/7K w - - 0 1", "win 19"},
+        {"k7/1q6/8/8/5K2/8/8/8 b - - 0 1", "win 19"},
+        {"7k/6q1/8/8/2K5/8/8/8 b - - 0 1", "win 19"},
+        {"K7/1Q6/8/8/5k2/8/8/8 w - - 0 1", "win 19"},
+        {"7K/6R1/5k2/8/8/8/8/8 w - - 0 1", "win 31"},
+        {"8/8/8/6k1/8/8/1P5K/8 w - - 0 1", "win 55"},
+        {"8/k5p1/8/8/1K6/8/8/8 b - - 0 1", "win 55"},
         // The king on the sixth rank in front of its pawn wins whoever moves.
         {"4k3/8/4K3/4P3/8/8/8/8 w - - 0 1", "win"},
         {"4k3/8/4K3/4P3/8/8/8/8 b - - 0 1", "loss"},
