@@ -221,6 +221,9 @@ TEST(EndgameTables, PositionsFromTheBooks) {
         {"7K/8/8/8/6Q1/8/1kp5/8 b - - 0 1", "draw"},
         {"7K/8/8/8/6Q1/8/kp6/8 w - - 0 1", "win"},
         {"7K/8/8/8/6Q1/8/p1k5/8 w - - 0 1", "draw"},
+        // Every move leaves the table, a promotion each, and each loses.
+        {"k1K5/1R6/8/8/8/8/1p6/8 b - - 0 1", "loss -16"},
+        {"k1K5/2R5/8/8/8/8/2p5/8 b - - 0 1", "loss -6"},
     });
 }
 
