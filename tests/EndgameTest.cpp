@@ -224,6 +224,8 @@ TEST(EndgameTables, PositionsFromTheBooks) {
         // Every move leaves the table, a promotion each, and each loses.
         {"k1K5/1R6/8/8/8/8/1p6/8 b - - 0 1", "loss -16"},
         {"k1K5/2R5/8/8/8/8/2p5/8 b - - 0 1", "loss -6"},
+        // ... and a move into that position, whose value is the table's.
+        {"k1K5/8/1R6/8/8/8/1p6/8 w - - 0 1", "win"},
     });
 }
 
