@@ -203,8 +203,8 @@ private:
             taken |= bit(square);
         }
         const Board board = table_.boardOf(placement);
-        if (board::attackersOf(board, board.king(1 - board.side), board.side, taken) != 0 ||
-            table_.indexOf(placement) != index) {
+        if (!table_.isCanonical(placement, index) ||
+            board::attackersOf(board, board.king(1 - board.side), board.side, taken) != 0) {
             code = ILLEGAL;
             return;
         }
@@ -433,6 +433,12 @@ std::size_t Table::indexOf(const Placement& placement) const {
     const Candidates& candidates = CANDIDATES[pawns_ ? 1 : 0][static_cast<std::size_t>(placement.squares[0])];
     const std::size_t index = indexUnder(candidates.transforms[0], placement);
     return candidates.count == 1 ? index : std::min(index, indexUnder(candidates.transforms[1], placement));
+}
+
+bool Table::isCanonical(const Placement& placement, std::size_t index) const {
+    if (twins_ && placement.squares[2] > placement.squares[3]) return false;
+    // Off the long diagonals the white king's square has one image where it is kept: itself.
+    return CANDIDATES[pawns_ ? 1 : 0][static_cast<std::size_t>(placement.squares[0])].count == 1 || indexOf(placement) == index;
 }
 
 std::size_t Table::indexUnder(std::size_t transform, const Placement& placement) const {

@@ -64,6 +64,8 @@ public:
     // The index that stands for the placement and all its mirror images.
     [[nodiscard]] std::size_t indexOf(const Placement& placement) const;
     [[nodiscard]] Placement placementAt(std::size_t index) const;
+    // Whether the index is the one that stands for its placement and its mirror images.
+    [[nodiscard]] bool isCanonical(const Placement& placement, std::size_t index) const;
     [[nodiscard]] board::Board boardOf(const Placement& placement) const;
     // How many boards the placement's index stands for: itself and its distinct mirror images.
     [[nodiscard]] std::size_t imagesOf(const Placement& placement) const;
