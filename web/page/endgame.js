@@ -9,10 +9,15 @@ const verdicts = new Map();
 const waiting = new Map();  // a FEN line asked for, and who wants its verdict
 let working = null;         // the worker's last word of progress: { fen, table, percent }
 let worker = null;
+let broken = '';            // why the worker could not work, if it could not
 
 function startWorker() {
   const started = new Worker(URL.createObjectURL(new Blob([WORKER], { type: 'text/javascript' })));
-  started.onerror = (event) => console.error('worker', event.message);
+  // A browser that refuses the worker leaves the part saying so, and the online link stays.
+  started.onerror = (event) => {
+    broken = event.message || 'the browser stopped the worker';
+    render();
+  };
   started.postMessage({ module: compiled });
   started.onmessage = ({ data }) => {
     if (!('verdict' in data)) {
@@ -105,7 +110,9 @@ export function drawEndgame() {
   const side = derive().position.sideToMove;
   const winning = [];
   const others = [];
-  if (verdict === undefined) {
+  if (verdict === undefined && broken !== '') {
+    element('endgame-verdict').textContent = `The tables could not be worked out here: ${broken}.`;
+  } else if (verdict === undefined) {
     whenKnown(state.fen);
     const table = working?.fen === state.fen ? working : { table: piecefen.endgameTable(state.fen), percent: 0 };
     element('endgame-verdict').textContent = `Working out ${tableWords(table.table)}: ${table.percent} %`;
