@@ -256,7 +256,12 @@ TEST(EndgameTables, EnPassant) {
     ASSERT_TRUE(unnamed);
     EXPECT_EQ(unnamed->moves.size() + 1, verdict->moves.size());
     for (const char* fen : {named.c_str(), "8/8/8/8/3p4/8/4P3/K6k w - - 0 1", "8/3p4/8/4P3/8/8/8/K6k b - - 0 1",
-                            "8/8/8/8/1k1p4/8/4P3/2K5 w - - 0 1"}) {
+                            "8/8/8/8/1k1p4/8/4P3/2K5 w - - 0 1",
+                            // Moves into positions whose double step gives Black the capture.
+                            "8/8/8/k7/3p4/8/4P3/2K5 b - - 0 1", "8/8/8/8/2kp4/8/4P3/3K4 b - - 0 1",
+                            "8/4p3/8/3P4/8/8/8/K1k5 w - - 0 1",
+                            // Kc2 leads to a position whose best move, a4, loses to the capture.
+                            "8/8/8/8/1p6/8/P2k4/K7 b - - 0 1"}) {
         expectConsistent(fenOf(fen));
     }
 }
