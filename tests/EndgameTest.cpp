@@ -260,8 +260,9 @@ TEST(EndgameTables, EnPassant) {
                             // Moves into positions whose double step gives Black the capture.
                             "8/8/8/k7/3p4/8/4P3/2K5 b - - 0 1", "8/8/8/8/2kp4/8/4P3/3K4 b - - 0 1",
                             "8/4p3/8/3P4/8/8/8/K1k5 w - - 0 1",
-                            // Kc2 leads to a position whose best move, a4, loses to the capture.
-                            "8/8/8/8/1p6/8/P2k4/K7 b - - 0 1"}) {
+                            // Kc2 leads to a position whose best move, a4, loses to the capture;
+                            // after Kh2, g4 loses faster for the capture than it would without.
+                            "8/8/8/8/1p6/8/P2k4/K7 b - - 0 1", "8/8/8/8/5p2/8/6P1/1K4k1 b - - 0 1"}) {
         expectConsistent(fenOf(fen));
     }
 }
