@@ -50,14 +50,16 @@ const MEASURE = `return (async () => {
 // its calls in window.piecefenCalls.
 const COUNT_CALLS = () => {
   const instantiate = WebAssembly.instantiate;
+  // Given a compiled module, as the page gives it, instantiate answers with the instance alone.
   WebAssembly.instantiate = async (...args) => {
-    const { instance, module } = await instantiate(...args);
+    const answer = await instantiate(...args);
+    const instance = answer instanceof WebAssembly.Instance ? answer : answer.instance;
     const exports = {};
     for (const [name, value] of Object.entries(instance.exports)) {
       const counted = typeof value === 'function' && name !== 'piecefen_alloc' && name !== 'piecefen_free';
       exports[name] = counted ? (...call) => { window.piecefenCalls = (window.piecefenCalls ?? 0) + 1; return value(...call); } : value;
     }
-    return { module, instance: { exports } };
+    return answer instanceof WebAssembly.Instance ? { exports } : { module: answer.module, instance: { exports } };
   };
 };
 
