@@ -1,0 +1,141 @@
+#include <array>
+#include <cctype>
+
+#include "notation/Problem.h"
+#include "position/PieceLetters.h"
+
+namespace piecefen {
+
+namespace {
+
+// Each form's letters for K, Q, R, B, N, P.
+constexpr std::string_view GERMAN = "KDTLSB";
+constexpr std::string_view COMPOSERS_ENGLISH = "KQRBSP";
+
+struct Group {
+    int kind;
+    std::string squares;  // "f2g2h2"
+};
+
+// A colour's pieces by kind, K to P, each kind's squares file by file and rank 1 up.
+std::vector<Group> groups(const FenPosition& position, int colour) {
+    std::vector<Group> found;
+    for (int kind = 0; kind < KIND_COUNT; ++kind) {
+        Group group{kind, {}};
+        for (int file = 0; file < 8; ++file) {
+            for (int row = 7; row >= 0; --row) {
+                if (position.board[row * 8 + file] == letterOf(colour, kind)) group.squares += squareName(row * 8 + file);
+            }
+        }
+        if (!group.squares.empty()) found.push_back(std::move(group));
+    }
+    return found;
+}
+
+int countOf(const FenPosition& position, int colour) {
+    int count = 0;
+    for (const Group& group : groups(position, colour)) count += static_cast<int>(group.squares.size() / 2);
+    return count;
+}
+
+std::string countText(const FenPosition& position) {
+    return "(" + FenPosition::numberToText(countOf(position, WHITE)) + "+" +
+           FenPosition::numberToText(countOf(position, BLACK)) + ")";
+}
+
+// Every piece on its own: "Kg1", "Pf2", "Pg2", in `letters`.
+std::vector<std::string> single(const FenPosition& position, int colour, std::string_view letters) {
+    std::vector<std::string> found;
+    for (const Group& group : groups(position, colour)) {
+        for (std::size_t at = 0; at < group.squares.size(); at += 2) {
+            found.push_back(letters[static_cast<std::size_t>(group.kind)] + group.squares.substr(at, 2));
+        }
+    }
+    return found;
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view between) {
+    std::string out;
+    for (std::size_t at = 0; at < parts.size(); ++at) {
+        if (at > 0) out += between;
+        out += parts[at];
+    }
+    return out;
+}
+
+std::string popeye(const FenPosition& position, std::string_view stipulation) {
+    std::string out = "begin\npieces";
+    for (const int colour : {WHITE, BLACK}) {
+        const auto found = groups(position, colour);
+        if (found.empty()) continue;
+        out += colour == WHITE ? " white" : " black";
+        for (const Group& group : found) {
+            out += ' ';
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(COMPOSERS_ENGLISH[static_cast<std::size_t>(group.kind)])));
+            out += group.squares;
+        }
+    }
+    out += '\n';
+    if (!stipulation.empty()) out += "stipulation " + std::string(stipulation) + '\n';
+    return out + "end\n";
+}
+
+std::string pdb(const FenPosition& position, std::string_view stipulation) {
+    std::vector<std::string> parts;
+    for (const int colour : {WHITE, BLACK}) {
+        for (const Group& group : groups(position, colour)) {
+            parts.push_back((colour == WHITE ? "w" : "s") + std::string(1, GERMAN[static_cast<std::size_t>(group.kind)]) + group.squares);
+        }
+    }
+    if (!stipulation.empty()) parts.emplace_back(stipulation);
+    parts.push_back(countText(position));
+    return joined(parts, " ") + '\n';
+}
+
+std::string yacpdb(const FenPosition& position, std::string_view stipulation) {
+    std::string out = "algebraic:\n";
+    out += "  white: [" + joined(single(position, WHITE, COMPOSERS_ENGLISH), ", ") + "]\n";
+    out += "  black: [" + joined(single(position, BLACK, COMPOSERS_ENGLISH), ", ") + "]\n";
+    if (!stipulation.empty()) out += "stipulation: \"" + std::string(stipulation) + "\"\n";
+    return out;
+}
+
+// LaTeX wants its "#" escaped.
+std::string latexText(std::string_view stipulation) {
+    std::string out;
+    for (const char c : stipulation) {
+        if (c == '#') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string latexDiagram(const FenPosition& position, std::string_view stipulation) {
+    std::vector<std::string> pieces;
+    for (const int colour : {WHITE, BLACK}) {
+        for (const std::string& piece : single(position, colour, GERMAN)) pieces.push_back((colour == WHITE ? "w" : "s") + piece);
+    }
+    std::string out = "\\begin{diagram}\n\\pieces{" + joined(pieces, ",") + "}\n";
+    if (!stipulation.empty()) out += "\\stipulation{" + latexText(stipulation) + "}\n";
+    return out + "\\end{diagram}\n";
+}
+
+std::string latexSkak(const FenPosition& position, std::string_view stipulation) {
+    std::string out = "\\fenboard{" + position.toFen() + "}\n\\showboard\n";
+    if (!stipulation.empty()) out += latexText(stipulation) + ' ';
+    return out + countText(position) + '\n';
+}
+
+}  // namespace
+
+std::string writeProblem(const FenPosition& position, std::string_view stipulation, std::string_view form) {
+    if (form == "popeye") return popeye(position, stipulation);
+    if (form == "pdb") return pdb(position, stipulation);
+    if (form == "yacpdb") return yacpdb(position, stipulation);
+    if (form == "latex-diagram") return latexDiagram(position, stipulation);
+    if (form == "latex-skak") return latexSkak(position, stipulation);
+    if (form == "caption") return (stipulation.empty() ? "" : std::string(stipulation) + ' ') + countText(position);
+    return {};
+}
+
+}  // namespace piecefen

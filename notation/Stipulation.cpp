@@ -1,0 +1,43 @@
+#include "notation/Stipulation.h"
+
+namespace piecefen::stipulation {
+
+std::optional<Stipulation> read(std::string_view text) {
+    if (text == "+") return Stipulation{Aim::study, Goal::win, 0, false};
+    if (text == "=") return Stipulation{Aim::study, Goal::draw, 0, false};
+    Stipulation found{Aim::direct, Goal::mate, 0, false};
+    std::size_t at = 0;
+    if (!text.empty() && (text[0] == 'h' || text[0] == 's')) {
+        found.aim = text[0] == 'h' ? Aim::help : Aim::self;
+        at = 1;
+    }
+    if (at + 2 > text.size() || (text[at] != '#' && text[at] != '=')) return std::nullopt;
+    found.goal = text[at] == '#' ? Goal::mate : Goal::stalemate;
+    const char digit = text[at + 1];
+    if (digit < '1' || digit > '9') return std::nullopt;
+    found.moves = digit - '0';
+    const std::string_view rest = text.substr(at + 2);
+    if (rest == ".5" && found.aim == Aim::help) {
+        found.half = true;
+    } else if (!rest.empty()) {
+        return std::nullopt;
+    }
+    return found;
+}
+
+std::string text(const Stipulation& stipulation) {
+    if (stipulation.aim == Aim::study) return stipulation.goal == Goal::win ? "+" : "=";
+    std::string out;
+    if (stipulation.aim == Aim::help) out += 'h';
+    if (stipulation.aim == Aim::self) out += 's';
+    out += stipulation.goal == Goal::mate ? '#' : '=';
+    out += static_cast<char>('0' + stipulation.moves);
+    if (stipulation.half) out += ".5";
+    return out;
+}
+
+bool blackStarts(const Stipulation& stipulation) {
+    return stipulation.aim == Aim::help && !stipulation.half;
+}
+
+}  // namespace piecefen::stipulation

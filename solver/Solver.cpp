@@ -1,0 +1,395 @@
+#include "solver/Solver.h"
+
+#include <array>
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "notation/Stipulation.h"
+#include "rules/Board.h"
+
+namespace piecefen {
+
+namespace {
+
+using board::Board;
+using board::MoveList;
+using stipulation::Aim;
+using stipulation::Goal;
+using stipulation::Stipulation;
+
+constexpr std::array<std::string_view, 3> STATUS_NAMES = {"solved", "stipulation", "unplayable"};
+
+// How far the solver goes for each aim: further would take minutes on a full board.
+constexpr int MOST_DIRECT_MOVES = 5;
+constexpr int MOST_SELF_MOVES = 3;
+constexpr int MOST_HELP_PLIES = 8;
+// How many moves the printed tree of one key may hold before deeper defences are left out.
+constexpr int TREE_BUDGET = 4000;
+
+bool sameBoard(const Board& a, const Board& b) {
+    return a.kinds == b.kinds && a.colours == b.colours && a.side == b.side && a.castling == b.castling &&
+           a.enPassant == b.enPassant;
+}
+
+std::uint64_t hashOf(const Board& board) {
+    std::uint64_t hash = static_cast<std::uint64_t>(board.side) * 31 + board.castling * 7 +
+                         static_cast<std::uint64_t>(board.enPassant + 1);
+    const auto mix = [&hash](std::uint64_t word) {
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15;
+        hash ^= hash >> 29;
+    };
+    for (const auto squares : board.kinds) mix(squares);
+    for (const auto squares : board.colours) mix(squares);
+    return hash;
+}
+
+// What earlier searches found, one board a slot, the newest kept: a search with a board
+// in memory need not be done again. Boards are compared whole, so nothing is guessed.
+class Memory {
+public:
+    // `monotone`: a goal forced in n moves is forced in more, and one not forced in n is
+    // not forced in fewer; otherwise only the same length counts.
+    explicit Memory(bool monotone) : monotone_(monotone) {}
+
+    // The answer for the board and length, if known.
+    [[nodiscard]] int find(const Board& board, int length) const {
+        if (!entries_) return UNKNOWN;
+        const Entry& entry = entries_.get()[slot(board)];
+        if (entry.length == 0 || !sameBoard(entry.board, board)) return UNKNOWN;
+        if (entry.length == length) return entry.forced ? YES : NO;
+        if (!monotone_) return UNKNOWN;
+        if (entry.forced && entry.length < length) return YES;
+        if (!entry.forced && entry.length > length) return NO;
+        return UNKNOWN;
+    }
+    void store(const Board& board, int length, bool forced) {
+        // Made on first use, as zeroed pages that the system hands out as they are touched:
+        // a two-mover never needs it, and it is megabytes.
+        if (!entries_) {
+            entries_.reset(static_cast<Entry*>(std::calloc(SLOTS, sizeof(Entry))));
+            if (!entries_) throw std::bad_alloc();
+        }
+        entries_.get()[slot(board)] = Entry{board, static_cast<std::int8_t>(length), forced};
+    }
+
+    static constexpr std::size_t SLOTS = std::size_t{1} << 16;
+    static constexpr int UNKNOWN = -1;
+    static constexpr int NO = 0;
+    static constexpr int YES = 1;
+
+private:
+    // All zero is an empty slot, as calloc() gives it.
+    struct Entry {
+        Board board;
+        std::int8_t length;
+        bool forced;
+    };
+    [[nodiscard]] static std::size_t slot(const Board& board) { return hashOf(board) & (SLOTS - 1); }
+    struct Free {
+        void operator()(Entry* entries) const { std::free(entries); }
+    };
+
+    bool monotone_;
+    std::unique_ptr<Entry, Free> entries_;
+};
+
+// The searches behind every stipulation: the side that forces the goal is the attacker,
+// the other the defender; a length counts the attacker's moves, or the half moves of a
+// helpmate.
+class Search {
+public:
+    explicit Search(const Stipulation& stipulation)
+        : aim_(stipulation.aim), goal_(stipulation.goal), memory_(stipulation.aim != Aim::help) {}
+
+    // Whether the side to move has no move and the goal holds against it.
+    [[nodiscard]] bool reached(const Board& board) const {
+        if (board::inCheck(board) != (goal_ == Goal::mate)) return false;
+        return board::countMoves(board) == 0;
+    }
+
+    // Whether the attacker, to move, forces the goal within `length` moves.
+    bool forces(const Board& board, int length) {
+        if (length >= 2) {
+            const int known = memory_.find(board, length);
+            if (known != Memory::UNKNOWN) return known == Memory::YES;
+        }
+        MoveList moves;
+        board::generateMoves(board, moves);
+        bool forced = false;
+        for (const Move move : moves) {
+            if (loses(board::afterMove(board, move), length)) {
+                forced = true;
+                break;
+            }
+        }
+        if (length >= 2) memory_.store(board, length, forced);
+        return forced;
+    }
+
+    // Whether the defender, to move after the attacker's move, loses within `length`
+    // attacker moves, that move included.
+    bool loses(const Board& board, int length) {
+        if (aim_ == Aim::direct && length == 1) return reached(board);
+        MoveList replies;
+        board::generateMoves(board, replies);
+        if (replies.size == 0) return aim_ == Aim::direct && reached(board);
+        // The defence that refuted a sibling last time is the likeliest to refute here.
+        Move& killer = killers_[static_cast<std::size_t>(length)];
+        for (std::size_t at = 1; at < replies.size; ++at) {
+            if (replies.moves[at] == killer) std::swap(replies.moves[0], replies.moves[at]);
+        }
+        for (const Move reply : replies) {
+            if (!holds(board::afterMove(board, reply), length)) {
+                killer = reply;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Whether the goal still comes after the defender's reply, with `length` attacker
+    // moves counted from the one before it.
+    bool holds(const Board& board, int length) {
+        if (aim_ == Aim::self && reached(board)) return true;
+        return length > 1 && forces(board, length - 1);
+    }
+
+    // The fewest attacker moves, up to `most`, in which the defender to move loses; 0 if none.
+    int shortest(const Board& board, int most) {
+        for (int length = 1; length <= most; ++length) {
+            if (loses(board, length)) return length;
+        }
+        return 0;
+    }
+
+    // Adds every line of `plies` half moves that ends with the goal against the side then
+    // to move.
+    void help(const Board& board, int plies, std::vector<Move>& line, std::vector<std::vector<Move>>& found,
+              std::size_t& unlisted) {
+        if (plies >= 2 && memory_.find(board, plies) == Memory::NO) return;
+        const std::size_t before = found.size() + unlisted;
+        MoveList moves;
+        board::generateMoves(board, moves);
+        for (const Move move : moves) {
+            const Board next = board::afterMove(board, move);
+            line.push_back(move);
+            if (plies == 1) {
+                if (reached(next)) (found.size() < Solving::MOST_LISTED ? found.push_back(line) : void(++unlisted));
+            } else {
+                help(next, plies - 1, line, found, unlisted);
+            }
+            line.pop_back();
+        }
+        if (plies >= 2 && found.size() + unlisted == before) memory_.store(board, plies, false);
+    }
+
+    [[nodiscard]] Aim aim() const { return aim_; }
+
+private:
+    Aim aim_;
+    Goal goal_;
+    Memory memory_;
+    std::array<Move, MOST_DIRECT_MOVES + 2> killers_{};
+};
+
+SolvedMove named(const Board& board, Move move) {
+    FenPosition position;
+    board::writeBoard(board, position);
+    return SolvedMove{move, uci(move), san(position, move)};
+}
+
+// The board with the side to move passing, for a threat: no en-passant capture survives it.
+Board passed(const Board& board) {
+    Board pass = board;
+    pass.side = 1 - board.side;
+    pass.enPassant = -1;
+    return pass;
+}
+
+}  // namespace
+
+struct Solver::State {
+    Solving solving;
+    Stipulation stipulation{};
+    Board root{};
+    std::vector<Move> firsts;
+    std::size_t next = 0;
+    std::unique_ptr<Search> search;
+    int budget = 0;
+
+    // The attacker's moves that force the goal soonest after `board` (attacker to move),
+    // within `most` moves: all of them at the last move, the first before it, with the
+    // defences after it while the budget lasts.
+    std::vector<Continuation> continuations(const Board& board, int most) {
+        std::vector<Continuation> found;
+        MoveList moves;
+        board::generateMoves(board, moves);
+        for (int length = 1; length <= most && found.empty(); ++length) {
+            for (const Move move : moves) {
+                const Board after = board::afterMove(board, move);
+                if (!search->loses(after, length)) continue;
+                found.push_back(Continuation{named(board, move), defences(after, length)});
+                --budget;
+                if (length > 1) break;
+            }
+        }
+        return found;
+    }
+
+    // Every reply of the defender to move, and how the goal still comes after each.
+    std::vector<Defence> defences(const Board& board, int length) {
+        std::vector<Defence> found;
+        if ((search->aim() == Aim::direct && length == 1) || budget <= 0) return found;
+        MoveList replies;
+        board::generateMoves(board, replies);
+        for (const Move reply : replies) {
+            const Board after = board::afterMove(board, reply);
+            Defence defence{named(board, reply), {}};
+            --budget;
+            if (!(search->aim() == Aim::self && search->reached(after)) && length > 1) {
+                defence.replies = continuations(after, length - 1);
+            }
+            found.push_back(std::move(defence));
+        }
+        return found;
+    }
+
+    void lookAt(Move first) {
+        const Board after = board::afterMove(root, first);
+        if (stipulation.aim == Aim::help) {
+            std::vector<Move> line{first};
+            std::vector<std::vector<Move>> lines;
+            const int plies = stipulation.moves * 2 + (stipulation.half ? 1 : 0);
+            const std::size_t room = Solving::MOST_LISTED - solving.solutions.size();
+            std::size_t unlisted = 0;
+            if (plies == 1) {
+                if (search->reached(after)) lines.push_back(line);
+            } else {
+                search->help(after, plies - 1, line, lines, unlisted);
+            }
+            for (std::size_t at = 0; at < lines.size(); ++at) {
+                if (at < room) {
+                    solving.solutions.push_back(helpSolution(lines[at]));
+                } else {
+                    ++solving.unlisted;
+                }
+            }
+            solving.unlisted += unlisted;
+            return;
+        }
+        const int length = search->shortest(after, stipulation.moves);
+        if (length == 0) {
+            if (stipulation.moves == 2) findTry(first, after);
+            return;
+        }
+        budget = TREE_BUDGET;
+        Solution solution;
+        solution.key = named(root, first);
+        solution.moves = length;
+        if (length > 1 && !board::inCheck(after)) solution.threat = threat(passed(after), length - 1);
+        solution.variations = defences(after, length);
+        solving.solutions.push_back(std::move(solution));
+    }
+
+    // The attacker's moves that would force the goal soonest if the defender could pass.
+    std::vector<Continuation> threat(const Board& pass, int most) {
+        std::vector<Continuation> found;
+        MoveList moves;
+        board::generateMoves(pass, moves);
+        for (int length = 1; length <= most && found.empty(); ++length) {
+            for (const Move move : moves) {
+                if (search->loses(board::afterMove(pass, move), length)) found.push_back(Continuation{named(pass, move), {}});
+            }
+        }
+        return found;
+    }
+
+    // A first move that fails to exactly one defence is a try.
+    void findTry(Move first, const Board& after) {
+        MoveList replies;
+        board::generateMoves(after, replies);
+        // A move with a single answer answers nothing, so it is no try.
+        if (replies.size < 2) return;
+        const Move* refutation = nullptr;
+        for (const Move& reply : replies) {
+            if (search->holds(board::afterMove(after, reply), stipulation.moves)) continue;
+            if (refutation != nullptr) return;
+            refutation = &reply;
+        }
+        if (refutation != nullptr) solving.tries.push_back(Try{named(root, first), named(after, *refutation)});
+    }
+
+    Solution helpSolution(const std::vector<Move>& moves) const {
+        Solution solution;
+        Board board = root;
+        for (const Move move : moves) {
+            solution.line.push_back(named(board, move));
+            board = board::afterMove(board, move);
+        }
+        return solution;
+    }
+};
+
+Solver::Solver(const FenPosition& position, std::string_view stipulation) : state_(std::make_unique<State>()) {
+    State& state = *state_;
+    state.solving.stipulation = std::string(stipulation);
+    const auto read = stipulation::read(stipulation);
+    const int most = !read                        ? 0
+                     : read->aim == Aim::direct ? MOST_DIRECT_MOVES
+                     : read->aim == Aim::self   ? MOST_SELF_MOVES
+                     : read->aim == Aim::help   ? MOST_HELP_PLIES / 2
+                                                : 0;
+    if (!read || read->aim == Aim::study || read->moves > most || (read->aim == Aim::help && read->moves * 2 + (read->half ? 1 : 0) > MOST_HELP_PLIES) ||
+        (read->aim == Aim::self && read->goal != Goal::mate)) {
+        state.solving.status = SolveStatus::stipulation;
+        return;
+    }
+    const auto board = board::boardOf(position);
+    if (!board) {
+        state.solving.status = SolveStatus::unplayable;
+        return;
+    }
+    state.stipulation = *read;
+    state.root = *board;
+    state.search = std::make_unique<Search>(*read);
+    MoveList moves;
+    board::generateMoves(*board, moves);
+    state.firsts.assign(moves.begin(), moves.end());
+}
+
+Solver::~Solver() = default;
+Solver::Solver(Solver&&) noexcept = default;
+Solver& Solver::operator=(Solver&&) noexcept = default;
+
+bool Solver::done() const {
+    return state_->next >= state_->firsts.size();
+}
+
+void Solver::step() {
+    if (done()) return;
+    state_->lookAt(state_->firsts[state_->next]);
+    ++state_->next;
+}
+
+double Solver::fraction() const {
+    const std::size_t total = state_->firsts.size();
+    return total == 0 ? 1.0 : static_cast<double>(state_->next) / static_cast<double>(total);
+}
+
+const Solving& Solver::result() const {
+    return state_->solving;
+}
+
+Solving solve(const FenPosition& position, std::string_view stipulation) {
+    Solver solver(position, stipulation);
+    while (!solver.done()) solver.step();
+    return solver.result();
+}
+
+std::string_view solveStatusName(SolveStatus status) {
+    const auto at = static_cast<std::size_t>(status);
+    return at < STATUS_NAMES.size() ? STATUS_NAMES[at] : std::string_view{};
+}
+
+}  // namespace piecefen

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <piecefen/notation/Problem.h>
+#include <piecefen/position/FenPosition.h>
+
+using piecefen::FenPosition;
+using piecefen::ProblemReading;
+
+namespace {
+
+// The errors as "kind@offset", in order.
+std::string errorsOf(const ProblemReading& reading) {
+    std::string text;
+    for (const auto& error : reading.errors) {
+        text += (text.empty() ? "" : " ") + std::string(piecefen::problemErrorName(error.kind)) + "@" + std::to_string(error.at);
+    }
+    return text;
+}
+
+struct FormCase {
+    const char* text;
+    const char* language;
+    const char* fen;
+    const char* stipulation;
+    const char* readIn;
+};
+
+constexpr const char* SHORT_CASTLE = "6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1";
+
+// Each form composers paste, in each language; the side to move follows the stipulation,
+// and a right stands where king and rook are at home.
+TEST(ProblemReader, EveryFormAndLanguage) {
+    constexpr FormCase CASES[] = {
+        {"White: Kg1 Rf1 Pf2g2h2; Black: Kg8 Pf7g7h7", "", SHORT_CASTLE, "", "en"},
+        {"white Kh3 Re1 Pb3c4, black Kg1 Rh1 Sf1 (4+3) #2", "", "8/8/8/8/2P5/1P5K/8/4Rnkr w - - 0 1", "#2", "en"},
+        {"wKg1 wTf1 wBf2g2h2 sKg8 sBf7g7h7", "", SHORT_CASTLE, "", "de"},
+        {"wKg1 wRf1 wPf2g2h2 bKg8 bPf7g7h7", "", SHORT_CASTLE, "", "en"},
+        {"WEISS: Kg1 Tf1 Bf2g2h2 SCHWARZ: Kg8 Bf7g7h7", "", SHORT_CASTLE, "", "de"},
+        {"Weiß: Kg1 Tf1 Bf2g2h2; Schwarz: Kg8 Bf7g7h7; h#2", "", "6k1/5ppp/8/8/8/8/5PPP/5RK1 b - - 0 1", "h#2", "de"},
+        {"Blancs: Rg1 Tf1 Pf2g2h2 Noirs: Rg8 Pf7g7h7 =2", "", SHORT_CASTLE, "=2", "fr"},
+        // English with S for the knight and pawns as bare squares.
+        {"White: Ke1 Sb1 Rh1 f2 g2; Black: Ke8 Ra8 +", "", "r3k3/8/8/8/8/8/5PP1/1N2K2R w Kq - 0 1", "+", "en"},
+        // The solver's input, in English, German and French, and with a Forsyth board.
+        {"begin\npieces white kg1 rf1 pf2g2h2 black kg8 pf7g7h7\nstipulation #2\nend", "", SHORT_CASTLE, "#2", "en"},
+        {"anfang steine weiss kg1 tf1 bf2g2h2 schwarz kg8 bf7g7h7 forderung s#3 ende", "", SHORT_CASTLE, "s#3", "de"},
+        {"debut pieces blanc rg1 tf1 pf2g2h2 noir rg8 pf7g7h7 enonce #2 fin", "", SHORT_CASTLE, "#2", "fr"},
+        {"forsyth 6k1/5ppp/8/8/8/8/5PPP/5RK1 stipulation h#2.5", "", SHORT_CASTLE, "h#2.5", "en"},
+        {"author Somebody Else\nforsyth 6k1/5ppp/8/8/8/8/5PPP/5SK1\nstipulation #3", "", "6k1/5ppp/8/8/8/8/5PPP/5NK1 w - - 0 1", "#3", "en"},
+        // yacpdb's YAML, with its other keys and an indented solution under them.
+        {"---\nauthors:\n  - Somebody\nalgebraic:\n  white: [Kg1, Rf1, Pf2, Pg2, Ph2]\n  black: [Kg8, Pf7, Pg7, Ph7]\n"
+         "stipulation: \"#2\"\nsolution: |\n  1.Rf1-e1 threat\n",
+         "", SHORT_CASTLE, "#2", "en"},
+        // This tool's piece list, with a stipulation and a count beside it.
+        {"Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7 #2 (5+4)", "", SHORT_CASTLE, "#2", "en"},
+        {"Kg1 Bb2 / Kg8", "", "6k1/8/8/8/8/8/1B6/6K1 w - - 0 1", "", "en"},
+        // Where the call names the language, B is read in it.
+        {"white Kg1 Bb2 black Kg8", "en", "6k1/8/8/8/8/8/1B6/6K1 w - - 0 1", "", "en"},
+        {"white Kg1 Bb2 black Kg8", "de", "6k1/8/8/8/8/8/1P6/6K1 w - - 0 1", "", "de"},
+        // Letters only one language reads: Q is English, T German or French and K not French.
+        {"white Kg1 Qb2 black Kg8", "", "6k1/8/8/8/8/8/1Q6/6K1 w - - 0 1", "", "en"},
+        {"white Kg1 Tb2 Lc2 black Kg8", "", "6k1/8/8/8/8/8/1RB5/6K1 w - - 0 1", "", "de"},
+        // What the LaTeX writers write: "\#" is a "#".
+        {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
+         "h#2", "de"},
+        {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1}\n\\showboard\n\\#2 (2+1)", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
+    };
+    for (const auto& [text, language, fen, stipulation, readIn] : CASES) {
+        const ProblemReading reading = piecefen::readProblem(text, language);
+        EXPECT_EQ(errorsOf(reading), "") << text;
+        EXPECT_EQ(reading.position.toFen(), fen) << text;
+        EXPECT_EQ(reading.stipulation, stipulation) << text;
+        EXPECT_EQ(reading.language, readIn) << text;
+    }
+}
+
+TEST(ProblemReader, TheCountIsKept) {
+    const ProblemReading reading = piecefen::readProblem("white Kh3 Re1 Pb3c4 black Kg1 Rh1 Sf1 (4+3)");
+    EXPECT_EQ(reading.whiteCount, 4);
+    EXPECT_EQ(reading.blackCount, 3);
+    EXPECT_EQ(piecefen::readProblem("white Kh3 black Kg1").whiteCount, -1);
+}
+
+struct ErrorCase {
+    const char* text;
+    const char* language;
+    const char* errors;
+};
+
+// Each error at the byte it stands on; never a guess.
+TEST(ProblemReader, ErrorsAndWhere) {
+    constexpr ErrorCase CASES[] = {
+        {"white Kg1 Bb2 black Kg8", "", "ambiguous-language@10"},
+        {"wKg1 wBb2 wSc3 sKg8", "", ""},
+        {"Kg1 / Kg8", "it", "language@0"},
+        {"White: Kg1 Xb2 Black: Kg8", "", "unknown-word@11"},
+        {"White: Kg1 Qz9 Black: Kg8 Mate", "", "square@11 unknown-word@26"},
+        {"wKg1 wDd1 wQb2 sKg8", "", "piece@11"},
+        {"Weiß: Kg1 Qb2 Schwarz: Kg8", "", "piece@11"},
+        {"White: Kg1 Qg1 Black: Kg8", "", "occupied@11"},
+        {"White: Kg1 Black: Kg8 #12", "", "stipulation@22"},
+        {"White: Kg1 Black: Kg8 #2 h#3", "", "stipulation@25"},
+        {"begin pieces white kg1 black kg8 stipulation ser-h#3 end", "", "stipulation@45"},
+        {"White: Kg1 Black: Kg8 (2+1)", "", "count@22"},
+        {"forsyth 6k1/8/8 stipulation #2", "", "board@8"},
+        {"forsyth 6k1/8/8/8/8/8/8/5RK1/8", "", "board@8"},
+        {"forsyth 9/8/8/8/8/8/8/8", "", "no-pieces@0 board@8"},
+        {"", "", "no-pieces@0"},
+        {"\\stipulation{\\#12}", "", "stipulation@13 no-pieces@0"},
+    };
+    for (const auto& [text, language, errors] : CASES) {
+        const ProblemReading reading = piecefen::readProblem(text, language);
+        auto found = errorsOf(reading);
+        EXPECT_EQ(found, errors) << text;
+    }
+    const ProblemReading ambiguous = piecefen::readProblem("white Kg1 Bb2 black Kg8");
+    EXPECT_EQ(ambiguous.languages, (std::vector<std::string>{"en", "de"}));
+    EXPECT_EQ(ambiguous.language, "");
+}
+
+// This tool's own piece list is read exactly as the command line reads it.
+TEST(ProblemReader, ThePieceListAsTheCommandLineReadsIt) {
+    for (const char* text : {"Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7", "Ke1/Ke8", "Ke1\\Ke8", "Pa2 / a7", "Ke1 / Ke8 / Kd1", "Ke1 Qe1",
+                             "Qd1 Ke9", "Qd1 and Ke1", "Ke1 d1 / d8", "Ke1 Q", "Pa1b2c3d4e5f6g7h8", "e2", "Ke1 Kd1 Pe2"}) {
+        FenPosition expected;
+        expected.readPieceList(text);
+        const ProblemReading reading = piecefen::readProblem(text);
+        EXPECT_EQ(std::string(reading.position.board, 64), std::string(expected.board, 64)) << text;
+    }
+}
+
+struct WriterCase {
+    const char* form;
+    const char* text;
+};
+
+TEST(ProblemWriter, EachForm) {
+    FenPosition position;
+    position.fromFen("r5k1/5ppp/8/8/8/2N5/5PPP/5RK1 w - - 0 1");
+    constexpr WriterCase CASES[] = {
+        {"popeye", "begin\npieces white kg1 rf1 sc3 pf2g2h2 black kg8 ra8 pf7g7h7\nstipulation #2\nend\n"},
+        {"pdb", "wKg1 wTf1 wSc3 wBf2g2h2 sKg8 sTa8 sBf7g7h7 #2 (6+5)\n"},
+        {"yacpdb", "algebraic:\n  white: [Kg1, Rf1, Sc3, Pf2, Pg2, Ph2]\n  black: [Kg8, Ra8, Pf7, Pg7, Ph7]\nstipulation: \"#2\"\n"},
+        {"latex-diagram", "\\begin{diagram}\n\\pieces{wKg1,wTf1,wSc3,wBf2,wBg2,wBh2,sKg8,sTa8,sBf7,sBg7,sBh7}\n"
+                          "\\stipulation{\\#2}\n\\end{diagram}\n"},
+        {"latex-skak", "\\fenboard{r5k1/5ppp/8/8/8/2N5/5PPP/5RK1 w - - 0 1}\n\\showboard\n\\#2 (6+5)\n"},
+        {"caption", "#2 (6+5)"},
+        {"png", ""},
+    };
+    for (const auto& [form, text] : CASES) EXPECT_EQ(piecefen::writeProblem(position, "#2", form), text) << form;
+    EXPECT_EQ(piecefen::writeProblem(position, "", "caption"), "(6+5)");
+    EXPECT_EQ(piecefen::writeProblem(position, "", "popeye").find("stipulation"), std::string::npos);
+}
+
+// What each writer writes, the reader reads back to the same board and stipulation.
+TEST(ProblemWriter, RoundTrips) {
+    const char* const fens[] = {
+        SHORT_CASTLE,
+        "2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w - - 0 1",
+        "r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1",
+        "8/8/8/8/8/8/8/k1K5 w - - 0 1",
+    };
+    for (const char* fen : fens) {
+        FenPosition position;
+        position.fromFen(fen);
+        for (const char* stipulation : {"#2", "h#2", "h#2.5", "s#3", "=1", "h=2", "+", "=", ""}) {
+            for (const char* form : {"popeye", "pdb", "yacpdb", "latex-diagram", "latex-skak"}) {
+                const std::string written = piecefen::writeProblem(position, stipulation, form);
+                const ProblemReading reading = piecefen::readProblem(written);
+                EXPECT_EQ(errorsOf(reading), "") << written;
+                EXPECT_EQ(std::string(reading.position.board, 64), std::string(position.board, 64)) << written;
+                EXPECT_EQ(reading.stipulation, stipulation) << written;
+            }
+        }
+    }
+}
+
+TEST(ProblemReader, ErrorNames) {
+    EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::language), "language");
+    EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::ambiguousLanguage), "ambiguous-language");
+    EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::noPieces), "no-pieces");
+    EXPECT_EQ(piecefen::problemErrorName(static_cast<piecefen::ProblemErrorKind>(10)), "");
+}
+
+}  // namespace

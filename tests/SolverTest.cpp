@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Moves.h>
+#include <piecefen/rules/Problems.h>
+#include <piecefen/solver/Solver.h>
+
+using piecefen::FenPosition;
+using piecefen::Move;
+using piecefen::SolveStatus;
+using piecefen::Solving;
+
+namespace {
+
+FenPosition fenOf(const std::string& fen) {
+    FenPosition position;
+    position.fromFen(fen);
+    return position;
+}
+
+std::string keys(const Solving& solving) {
+    std::string text;
+    for (const auto& solution : solving.solutions) text += (text.empty() ? "" : " ") + solution.key.san;
+    return text;
+}
+
+std::string threat(const Solving& solving) {
+    std::string text;
+    for (const auto& move : solving.solutions.at(0).threat) text += (text.empty() ? "" : " ") + move.move.san;
+    return text;
+}
+
+std::string tries(const Solving& solving) {
+    std::string text;
+    for (const auto& attempt : solving.tries) {
+        text += (text.empty() ? "" : " ") + attempt.move.san + "?" + attempt.refutation.san + "!";
+    }
+    return text;
+}
+
+struct PublishedCase {
+    const char* fen;
+    const char* key;
+    const char* threat;
+    const char* triesAmong;  // published tries, each among the solver's
+};
+
+// Two-movers as their databases publish them: the key, the threat, and tries with their
+// refutations (the solver lists every try, the databases the ones that matter).
+TEST(Solver, PublishedTwoMovers) {
+    constexpr PublishedCase CASES[] = {
+        // D. Lebeck, 1992: five tries, four refuted by Bxb1.
+        {"8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1", "Qb7", "Qb4# Qb2#",
+         "Qa8?Bxb1! Qxd3+?cxd3! Qe1?Bxb1! Ne3?Bxb1! Ng3?Bxb1!"},
+        // A. Kish, Christian Science Monitor 1935: the king's key and an underpromotion threat.
+        {"2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w - - 0 1", "Ke8", "f8=N#", ""},
+        // A. J. Fenner, The Problemist 1943: three checking tries.
+        {"1k6/N2R4/5p2/K1PB4/pB2p3/r5P1/2Q5/1R2q2b w - - 0 1", "Qh2", "Qh8#", "Nc6+?Kc8! Rd8+?Kc7! Bd2+?Rb3!"},
+        // D. Lebeck, 1992: four queen tries, all refuted by the same check.
+        {"3rk3/3pB2R/3P3N/4b3/K7/8/8/2Q5 w - - 0 1", "Qh1", "Qh5#", "Qg5?Ra8+! Qg1?Ra8+! Qc4?Ra8+! Qc7?Ra8+!"},
+    };
+    for (const auto& [fen, key, threatened, published] : CASES) {
+        const Solving solving = piecefen::solve(fenOf(fen), "#2");
+        EXPECT_EQ(keys(solving), key) << fen;
+        EXPECT_FALSE(solving.cooked()) << fen;
+        EXPECT_EQ(threat(solving), threatened) << fen;
+        const std::string found = " " + tries(solving) + " ";
+        std::string rest = published;
+        for (std::size_t at = 0; !rest.empty(); rest.erase(0, at == std::string::npos ? rest.size() : at + 1)) {
+            at = rest.find(' ');
+            const std::string one = rest.substr(0, at);
+            EXPECT_NE(found.find(" " + one + " "), std::string::npos) << fen << ": " << one << " in " << found;
+        }
+    }
+}
+
+struct TextCase {
+    const char* fen;
+    const char* stipulation;
+    const char* text;
+};
+
+// The whole answer in the composers' layout, for each aim and what can go wrong.
+TEST(Solver, TextAsComposersWriteIt) {
+    constexpr TextCase CASES[] = {
+        // Mate in one, and the same key as a short solution of a two-mover.
+        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "#1", "1.Ra8#!\n"},
+        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "#2", "1.Ra8#!\n"},
+        // Cooked: two keys.
+        {"k7/8/1K6/8/8/8/8/6RR w - - 0 1", "#1", "1.Rg8#!\n1.Rh8#!\n"},
+        // A waiting key: no threat, the defence answered; tries with their refutations.
+        {"5K2/7k/8/8/2B5/4R3/8/8 w - - 0 1", "#2",
+         "1.Re6!\n1...Kh8 2.Rh6#\n1.Kf7? Kh6!\n1.Bf7? Kh6!\n1.Bd3+? Kh6!\n1.Rg3? Kh6!\n"},
+        // A threat in brackets; a move with one answer is no try, the answer refuting it or not.
+        {"5R2/8/8/8/1K6/4B3/8/k7 w - - 0 1", "#2", "1.Kb3! (2.Rf1#)\n1...Kb1 2.Rf1#\n"},
+        // Three moves with the line to the end (Stockfish agrees on the key).
+        {"R2R4/1Bk5/2B2b2/8/7R/3K4/8/q7 w - - 0 1", "#3", "1.Rd7+!\n1...Kb6 2.Rb4+ Kc5 3.Rb5#\n"},
+        // Helpmates: Black starts with whole moves, White with half a move more.
+        {"7k/8/6K1/8/8/8/8/1R6 b - - 0 1", "h#1", "1.Kg8 Rb8#\n"},
+        {"8/2K4P/8/k5p1/8/1P6/8/8 b - - 0 1", "h#2", "1.Ka6 h8=Q 2.Ka7 Qa1#\n"},
+        {"8/k7/3KR3/6n1/8/8/8/8 w - - 0 1", "h#1.5", "1...Kc7 2.Ka8 Ra6#\n"},
+        // Selfmate: White forces Black to mate; and a stalemate in one.
+        {"4QK2/1q5k/8/7B/3Q4/8/8/8 w - - 0 1", "s#1", "1.Qg7+!\n1...Qxg7#\n"},
+        {"k7/2K5/8/1P6/8/8/8/8 w - - 0 1", "=1", "1.b6!\n"},
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "#2", "no solution\n"},
+        // What the solver does not take.
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "#6", "not a stipulation the solver takes\n"},
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "s=1", "not a stipulation the solver takes\n"},
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "+", "not a stipulation the solver takes\n"},
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "h#5", "not a stipulation the solver takes\n"},
+        {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "", "not a stipulation the solver takes\n"},
+        {"k7/8/1K6/8/8/8/8/K7 w - - 0 1", "#2", "not a position that can be played\n"},
+    };
+    for (const auto& [fen, stipulation, text] : CASES) {
+        EXPECT_EQ(piecefen::solutionText(piecefen::solve(fenOf(fen), stipulation)), text) << fen << ' ' << stipulation;
+    }
+}
+
+TEST(Solver, StatusNames) {
+    EXPECT_EQ(piecefen::solveStatusName(SolveStatus::solved), "solved");
+    EXPECT_EQ(piecefen::solveStatusName(SolveStatus::stipulation), "stipulation");
+    EXPECT_EQ(piecefen::solveStatusName(SolveStatus::unplayable), "unplayable");
+    EXPECT_EQ(piecefen::solveStatusName(static_cast<SolveStatus>(9)), "");
+}
+
+// In slices, one first move a step, the answer is the same as at once.
+TEST(Solver, StepsAddUpToTheWhole) {
+    const FenPosition position = fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1");
+    piecefen::Solver solver(position, "#2");
+    double last = solver.fraction();
+    EXPECT_EQ(last, 0.0);
+    int steps = 0;
+    while (!solver.done()) {
+        solver.step();
+        EXPECT_GT(solver.fraction(), last);
+        last = solver.fraction();
+        ++steps;
+    }
+    EXPECT_EQ(last, 1.0);
+    EXPECT_EQ(steps, static_cast<int>(piecefen::legalMoves(position).size()));
+    solver.step();
+    EXPECT_EQ(piecefen::solutionText(solver.result()), piecefen::solutionText(piecefen::solve(position, "#2")));
+}
+
+// Helpmates past a hundred solutions are counted, not listed.
+TEST(Solver, ManySolutionsAreCounted) {
+    const Solving solving = piecefen::solve(fenOf("4k3/8/8/8/8/8/8/RQQQK3 b - - 0 1"), "h#2");
+    ASSERT_EQ(solving.solutions.size(), Solving::MOST_LISTED);
+    EXPECT_GT(solving.unlisted, 0U);
+    const std::string text = piecefen::solutionText(solving);
+    EXPECT_NE(text.find("\nand " + std::to_string(solving.unlisted) + " more\n"), std::string::npos);
+}
+
+// A plain search over the public moves, to hold the solver to: no memory, no order.
+class Plain {
+public:
+    explicit Plain(char aim, bool mate) : aim_(aim), mate_(mate) {}
+
+    [[nodiscard]] bool reached(const FenPosition& position) const {
+        if (!piecefen::legalMoves(position).empty()) return false;
+        return (piecefen::outcome(position) == piecefen::Outcome::checkmate) == mate_;
+    }
+    // The attacker to move forces the goal within n moves.
+    [[nodiscard]] bool forces(const FenPosition& position, int n) const {
+        for (const Move move : piecefen::legalMoves(position)) {
+            if (loses(piecefen::play(position, move), n)) return true;
+        }
+        return false;
+    }
+    // The defender to move loses within n attacker moves, the last one included.
+    [[nodiscard]] bool loses(const FenPosition& position, int n) const {
+        const auto replies = piecefen::legalMoves(position);
+        if (aim_ == '#') {
+            if (replies.empty()) return reached(position);
+            if (n == 1) return false;
+        }
+        if (replies.empty()) return false;
+        for (const Move reply : replies) {
+            const FenPosition next = piecefen::play(position, reply);
+            if (aim_ == 's' && reached(next)) continue;
+            if (n == 1 || !forces(next, n - 1)) return false;
+        }
+        return true;
+    }
+    void lines(const FenPosition& position, int plies, std::string line, std::vector<std::string>& found) const {
+        for (const Move move : piecefen::legalMoves(position)) {
+            const FenPosition next = piecefen::play(position, move);
+            const std::string longer = line + piecefen::uci(move) + ' ';
+            if (plies == 1) {
+                if (reached(next)) found.push_back(longer);
+            } else {
+                lines(next, plies - 1, longer, found);
+            }
+        }
+    }
+
+private:
+    char aim_;
+    bool mate_;
+};
+
+struct DifferentialCase {
+    const char* stipulation;
+    int pieces;
+    int positions;
+};
+
+// Random positions of a few pieces: the solver's keys, tries and helpmate lines are what
+// the plain search finds.
+TEST(Solver, AgreesWithAPlainSearch) {
+    constexpr DifferentialCase CASES[] = {
+        {"#1", 6, 80}, {"#2", 5, 40}, {"=2", 4, 30}, {"s#1", 5, 60}, {"s#2", 4, 20},
+        {"h#1", 6, 80}, {"h#2", 4, 30}, {"h#1.5", 4, 30}, {"h=1", 5, 60}, {"#3", 4, 6},
+    };
+    std::mt19937 random(35);
+    for (const auto& [stipulation, pieces, count] : CASES) {
+        const std::string text = stipulation;
+        const char aim = text[0] == 'h' || text[0] == 's' ? text[0] : '#';
+        const bool mate = text.find('#') != std::string::npos;
+        const int moves = text[text.find_first_of("#=") + 1] - '0';
+        const bool half = text.find(".5") != std::string::npos;
+        const Plain plain(aim, mate);
+        for (int made = 0; made < count;) {
+            FenPosition position;
+            const std::string letters = "QRBNPqrbnp";
+            const auto put = [&](char letter) {
+                for (;;) {
+                    const auto square = static_cast<std::size_t>(random() % 64);
+                    const bool backRank = square < 8 || square >= 56;
+                    if (position.board[square] != '.' || ((letter == 'P' || letter == 'p') && backRank)) continue;
+                    position.board[square] = letter;
+                    return;
+                }
+            };
+            put('K');
+            put('k');
+            for (int piece = 2; piece < pieces; ++piece) put(letters[random() % letters.size()]);
+            position.sideToMove = aim == 'h' && !half ? 1 : 0;
+            if (!piecefen::problems(position).empty() || piecefen::legalMoves(position).empty()) continue;
+            ++made;
+            const Solving solving = piecefen::solve(position, stipulation);
+            const std::string fen = position.toFen();
+            if (aim == 'h') {
+                std::vector<std::string> expected;
+                plain.lines(position, moves * 2 + (half ? 1 : 0), "", expected);
+                std::vector<std::string> found;
+                for (const auto& solution : solving.solutions) {
+                    std::string line;
+                    for (const auto& move : solution.line) line += move.uci + ' ';
+                    found.push_back(line);
+                }
+                EXPECT_EQ(found, expected) << fen << ' ' << stipulation;
+                continue;
+            }
+            std::string expectedKeys;
+            std::string expectedTries;
+            for (const Move move : piecefen::legalMoves(position)) {
+                const FenPosition next = piecefen::play(position, move);
+                if (plain.loses(next, moves)) {
+                    int shortest = 1;
+                    while (!plain.loses(next, shortest)) ++shortest;
+                    expectedKeys += piecefen::uci(move) + std::to_string(shortest) + ' ';
+                    continue;
+                }
+                if (moves != 2) continue;
+                std::string refutations;
+                int refuted = 0;
+                const auto replies = piecefen::legalMoves(next);
+                if (replies.size() < 2) continue;
+                for (const Move reply : replies) {
+                    const FenPosition answered = piecefen::play(next, reply);
+                    if ((aim == 's' && plain.reached(answered)) || plain.forces(answered, 1)) continue;
+                    ++refuted;
+                    refutations = piecefen::uci(reply);
+                }
+                if (refuted == 1) expectedTries += piecefen::uci(move) + refutations + ' ';
+            }
+            std::string foundKeys;
+            for (const auto& solution : solving.solutions) foundKeys += solution.key.uci + std::to_string(solution.moves) + ' ';
+            std::string foundTries;
+            for (const auto& attempt : solving.tries) foundTries += attempt.move.uci + attempt.refutation.uci + ' ';
+            EXPECT_EQ(foundKeys, expectedKeys) << fen << ' ' << stipulation;
+            EXPECT_EQ(foundTries, expectedTries) << fen << ' ' << stipulation;
+        }
+    }
+}
+
+}  // namespace
