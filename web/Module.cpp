@@ -4,14 +4,18 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "diagram/Diagram.h"
 #include "endgame/Tablebase.h"
 #include "notation/FenErrors.h"
+#include "notation/Problem.h"
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
 #include "rules/Moves.h"
 #include "rules/Problems.h"
+#include "solver/Solver.h"
 
 // The library's boundary with JavaScript. Texts cross as a pointer and a length in the
 // module's memory, so that every byte, NUL included, arrives as it was sent; each answer
@@ -73,6 +77,61 @@ piecefen::FenPosition fenAt(const char* text, std::size_t size) {
 piecefen::Tablebase& tablebase() {
     static auto* const tables = new piecefen::Tablebase();
     return *tables;
+}
+
+// The problem being solved, replaced by the next; never destroyed, as the tables.
+piecefen::Solver*& solver() {
+    static piecefen::Solver* current = nullptr;
+    return current;
+}
+
+// A request's lines: the first `count` lines and the rest of the text after them.
+std::vector<std::string_view> linesOf(std::string_view request, std::size_t count) {
+    std::vector<std::string_view> lines;
+    while (lines.size() < count) {
+        const std::size_t end = request.find('\n');
+        if (end == std::string_view::npos) break;
+        lines.push_back(request.substr(0, end));
+        request.remove_prefix(end + 1);
+    }
+    lines.push_back(request);
+    return lines;
+}
+
+// JSON of the solver's answer; moves and stipulations are ASCII with nothing to escape.
+std::string json(const piecefen::SolvedMove& move) {
+    return "{\"uci\":\"" + move.uci + "\",\"san\":\"" + move.san + "\"}";
+}
+
+template <typename Item, typename Write>
+std::string jsonList(const std::vector<Item>& items, Write write) {
+    std::string out = "[";
+    for (const Item& item : items) {
+        if (out.size() > 1) out += ',';
+        out += write(item);
+    }
+    return out + ']';
+}
+
+std::string json(const piecefen::Defence& defence);
+
+std::string json(const piecefen::Continuation& continuation) {
+    return "{\"move\":" + json(continuation.move) + ",\"defences\":" +
+           jsonList(continuation.defences, [](const piecefen::Defence& defence) { return json(defence); }) + '}';
+}
+
+std::string json(const piecefen::Defence& defence) {
+    return "{\"move\":" + json(defence.move) + ",\"replies\":" +
+           jsonList(defence.replies, [](const piecefen::Continuation& reply) { return json(reply); }) + '}';
+}
+
+std::string json(const piecefen::Solution& solution) {
+    if (!solution.line.empty()) {
+        return "{\"line\":" + jsonList(solution.line, [](const piecefen::SolvedMove& move) { return json(move); }) + '}';
+    }
+    return "{\"key\":" + json(solution.key) + ",\"moves\":" + piecefen::FenPosition::numberToText(solution.moves) +
+           ",\"threat\":" + jsonList(solution.threat, [](const piecefen::Continuation& move) { return json(move.move); }) +
+           ",\"variations\":" + jsonList(solution.variations, [](const piecefen::Defence& defence) { return json(defence); }) + '}';
 }
 
 std::string plies(const std::optional<int>& dtm) {
@@ -338,6 +397,69 @@ char* piecefen_endgame(const char* text, std::size_t size) {
         }
     }
     return answer(lines);
+}
+
+// A problem text read: the request is the language (or an empty line) and the text. The
+// answer's lines: the FEN line, the stipulation, the count as "7 9" or "-", the language
+// read in, the languages that fit where it is ambiguous, then "kind offset" for each error.
+char* piecefen_read_problem(const char* text, std::size_t size) {
+    const auto lines = linesOf(std::string_view(text, size), 1);
+    if (lines.size() < 2) return answer({});
+    const piecefen::ProblemReading reading = piecefen::readProblem(lines[1], lines[0]);
+    std::string out = reading.position.toFen() + '\n' + reading.stipulation + '\n';
+    out += reading.whiteCount < 0 ? "-"
+                                   : piecefen::FenPosition::numberToText(reading.whiteCount) + ' ' +
+                                         piecefen::FenPosition::numberToText(reading.blackCount);
+    out += '\n' + reading.language + '\n';
+    for (const std::string& language : reading.languages) out += language + ' ';
+    for (const auto& [kind, at] : reading.errors) {
+        out += '\n' + piecefen::FenPosition::numberToText(static_cast<int>(kind)) + ' ' +
+               piecefen::FenPosition::numberToText(static_cast<std::int32_t>(std::min<std::size_t>(at, INT32_MAX)));
+    }
+    return answer(out);
+}
+
+char* piecefen_problem_error_name(std::uint32_t kind) {
+    return answer(std::string(piecefen::problemErrorName(static_cast<piecefen::ProblemErrorKind>(std::min<std::uint32_t>(kind, 255)))));
+}
+
+// A problem in one form: the request is the form, the stipulation and the FEN line, a line each.
+char* piecefen_write_problem(const char* text, std::size_t size) {
+    const auto lines = linesOf(std::string_view(text, size), 2);
+    if (lines.size() < 3) return answer({});
+    return answer(piecefen::writeProblem(fenAt(lines[2].data(), lines[2].size()), lines[1], lines[0]));
+}
+
+// Starts solving: the request is the stipulation and the FEN line. Any problem before it is dropped.
+void piecefen_solve_start(const char* text, std::size_t size) {
+    const auto lines = linesOf(std::string_view(text, size), 1);
+    delete solver();
+    solver() = nullptr;
+    if (lines.size() < 2) return;
+    solver() = new piecefen::Solver(fenAt(lines[1].data(), lines[1].size()), lines[0]);
+}
+
+// Looks at the next first move and says how much is done, in thousandths.
+std::uint32_t piecefen_solve_step() {
+    if (solver() == nullptr) return 1000;
+    solver()->step();
+    return solver()->done() ? 1000 : static_cast<std::uint32_t>(solver()->fraction() * 999);
+}
+
+// The answer as JSON, with the composers' text beside the data.
+char* piecefen_solve_result() {
+    if (solver() == nullptr) return answer({});
+    const piecefen::Solving& solving = solver()->result();
+    std::string text;
+    for (const char c : piecefen::solutionText(solving)) text += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return answer("{\"status\":\"" + std::string(piecefen::solveStatusName(solving.status)) + "\",\"stipulation\":\"" +
+                  solving.stipulation + "\",\"cooked\":" + (solving.cooked() ? "true" : "false") +
+                  ",\"unlisted\":" + piecefen::FenPosition::numberToText(static_cast<std::int32_t>(solving.unlisted)) +
+                  ",\"solutions\":" + jsonList(solving.solutions, [](const piecefen::Solution& solution) { return json(solution); }) +
+                  ",\"tries\":" + jsonList(solving.tries, [](const piecefen::Try& attempt) {
+                      return "{\"move\":" + json(attempt.move) + ",\"refutation\":" + json(attempt.refutation) + '}';
+                  }) +
+                  ",\"text\":\"" + text + "\"}");
 }
 
 }  // extern "C"

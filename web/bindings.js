@@ -248,6 +248,27 @@ export function bind(wasm) {
     };
   };
 
+  const problemErrorNames = namesOf(wasm.piecefen_problem_error_name);
+  const LANGUAGES = ['en', 'de', 'fr'];
+  const FORMS = ['popeye', 'pdb', 'yacpdb', 'latex-diagram', 'latex-skak', 'caption'];
+
+  // The reading's lines: FEN, stipulation, count, language, the languages that fit, errors.
+  const readingOf = (heap, start, end) => {
+    const [fen, stipulation, count, language, fitting, ...errors] = text(heap, start, end).split('\n');
+    const reading = {
+      fen,
+      stipulation: stipulation || null,
+      count: count === '-' ? null : count.split(' ').map(Number),
+      language: language || null,
+      errors: errors.map((line) => {
+        const [kind, at] = line.split(' ').map(Number);
+        return { error: problemErrorNames[kind], at };
+      }),
+    };
+    if (fitting !== '') reading.languages = fitting.trim().split(' ');
+    return reading;
+  };
+
   // A FEN line's text, refused as call() refuses it where it is put inside another text.
   const fenText = (fen) => {
     if (typeof fen !== 'string') throw new TypeError(`piecefen: expected a string, got ${fen === null ? 'null' : typeof fen}`);
@@ -292,6 +313,34 @@ export function bind(wasm) {
         }
       }
       return call(wasm.piecefen_endgame, fen, verdictOf);
+    },
+    readProblem: (problemText, language) => {
+      if (language !== undefined && !LANGUAGES.includes(language)) {
+        throw new TypeError(`piecefen: readProblem expected the language to be one of ${LANGUAGES.join(', ')}`);
+      }
+      if (typeof problemText !== 'string') throw new TypeError(`piecefen: expected a string, got ${problemText === null ? 'null' : typeof problemText}`);
+      const reading = call(wasm.piecefen_read_problem, `${language ?? ''}\n${problemText}`, readingOf);
+      // Offsets in the text as JavaScript counts it, in UTF-16 code units, not bytes.
+      const bytes = encoder.encode(problemText);
+      for (const error of reading.errors) error.at = decoder.decode(bytes.subarray(0, error.at)).length;
+      return reading;
+    },
+    writeProblem: (fen, stipulation, form) => {
+      if (!FORMS.includes(form)) throw new TypeError(`piecefen: writeProblem expected the form to be one of ${FORMS.join(', ')}`);
+      const given = stipulation ?? '';
+      if (typeof given !== 'string' || given.includes('\n')) throw new TypeError('piecefen: writeProblem expected the stipulation as one line');
+      return call(wasm.piecefen_write_problem, `${form}\n${given}\n${fenText(fen)}`, text);
+    },
+    solve: (fen, stipulation, { onProgress } = {}) => {
+      if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: solve expected onProgress to be a function');
+      if (typeof stipulation !== 'string' || stipulation.includes('\n')) throw new TypeError('piecefen: solve expected the stipulation as one line');
+      withText(wasm.piecefen_solve_start, `${stipulation}\n${fenText(fen)}`);
+      // A first move a step, so that the caller hears how far it is.
+      for (let done = 0; done < 1000;) {
+        done = wasm.piecefen_solve_step();
+        onProgress?.({ fraction: done / 1000 });
+      }
+      return JSON.parse(read(wasm.piecefen_solve_result(), text));
     },
     endgameCoverage: (fen) => coverageNames[withText(wasm.piecefen_endgame_coverage, fen)],
     endgameTable: (fen) => call(wasm.piecefen_endgame_table, fen, text) || null,

@@ -229,3 +229,84 @@ export function endgameCoverage(fen: string): EndgameCoverage;
 
 /** The table of a covered position, such as "KQvKR" (the stronger side as White); null otherwise. */
 export function endgameTable(fen: string): string | null;
+
+/** Why readProblem() could not read all of a problem text. */
+export type ProblemError = 'language' | 'ambiguous-language' | 'unknown-word' | 'piece' | 'square' | 'board' | 'occupied'
+  | 'stipulation' | 'count' | 'no-pieces';
+
+export interface ProblemReading {
+  /** The board, with the side to move the stipulation gives (Black in a helpmate of whole moves). */
+  fen: string;
+  /** "#2", "h#2.5", "s#3", "=2", "+"; null where the text has none. */
+  stipulation: string | null;
+  /** The count the text gives, [7, 9] for "(7+9)"; null where it has none. */
+  count: [number, number] | null;
+  /** The language the pieces were read in; null where it is ambiguous. */
+  language: 'en' | 'de' | 'fr' | null;
+  /** Where the language is ambiguous, the languages that fit. */
+  languages?: ('en' | 'de' | 'fr')[];
+  /** Each error and where it stands, in UTF-16 code units as JavaScript counts them. */
+  errors: { error: ProblemError; at: number }[];
+}
+
+/**
+ * Reads a chess problem as composers paste it: words ("White: Kg1 Rf1; Black: Kg8"), a
+ * colour letter before each piece ("wKg1 wTf1 sKg8"), the solver's input ("begin pieces
+ * white kg1 ... stipulation #2 end" or "forsyth ..."), yacpdb's "algebraic:" block, the
+ * LaTeX that writeProblem() writes, or this tool's piece list; in English, German or
+ * French, which the text or the call says.
+ */
+export function readProblem(text: string, language?: 'en' | 'de' | 'fr'): ProblemReading;
+
+export type ProblemForm = 'popeye' | 'pdb' | 'yacpdb' | 'latex-diagram' | 'latex-skak' | 'caption';
+
+/** The problem in one form; readProblem() reads each but the caption back to the same board and stipulation. */
+export function writeProblem(fen: string, stipulation: string | null, form: ProblemForm): string;
+
+export interface SolvedMove {
+  uci: string;
+  san: string;
+}
+
+/** A move of the side that forces the goal and the answers to it (none after the last move). */
+export interface Continuation {
+  move: SolvedMove;
+  defences: Defence[];
+}
+
+/** An answer of the defending side and the moves that still force the goal after it. */
+export interface Defence {
+  move: SolvedMove;
+  replies: Continuation[];
+}
+
+export interface Solution {
+  /** Direct mates and selfmates: the first move, the moves it needs, its threat and every answer. */
+  key?: SolvedMove;
+  moves?: number;
+  threat?: SolvedMove[];
+  variations?: Defence[];
+  /** Helpmates: the whole line. */
+  line?: SolvedMove[];
+}
+
+export interface Solving {
+  /** "solved", or why not: "stipulation" (one the solver does not take) or "unplayable". */
+  status: 'solved' | 'stipulation' | 'unplayable';
+  stipulation: string;
+  /** More than one solution. */
+  cooked: boolean;
+  /** Helpmate solutions past the first hundred, counted and not listed. */
+  unlisted: number;
+  solutions: Solution[];
+  /** Two-movers: first moves that fail to one defence only, and that defence. */
+  tries: { move: SolvedMove; refutation: SolvedMove }[];
+  /** The whole answer in the composers' layout, a line each: "1.Qb8! (2.Qb2#)". */
+  text: string;
+}
+
+/**
+ * Solves an orthodox problem: #1 to #5, =1 to =5, h#1 to h#4 (h#3.5 too), h=, s#1 to s#3;
+ * the position's side to move starts. onProgress hears the part of the first moves done.
+ */
+export function solve(fen: string, stipulation: string, options?: { onProgress?: (progress: { fraction: number }) => void }): Solving;
