@@ -61,10 +61,10 @@ function bundle(entry, { classic = false } = {}) {
   return [...parts, main].join('\n');
 }
 
-// The endgame worker's script rides in the page as a string, started from a blob.
+// The worker's script (endgame tables and the solver) rides in the page as a string, started from a blob.
 const script = [
   `const MODULE = '${readFileSync(module).toString('base64')}';`,
-  `const WORKER = ${JSON.stringify(bundle('page/endgame-worker.js', { classic: true }))};`,
+  `const WORKER = ${JSON.stringify(bundle('page/worker.js', { classic: true }))};`,
   bundle('page/page.js'),
 ].join('\n');
 const style = source('page/page.css');

@@ -9,6 +9,9 @@ import { drawDiagram, drawHandOn } from './handing-on.js';
 import { addressOf } from './address.js';
 import { drawPlay, targetsOf } from './play.js';
 import { drawEndgame } from './endgame.js';
+import { drawProblem, looksLikeProblemOrGame } from './problem.js';
+
+const ERRORS_LISTED = 10;
 
 export const pieceList = element('piece-list');
 export const fen = element('fen');
@@ -96,8 +99,15 @@ export function render() {
   for (const [id, turn] of Object.entries(TURNS)) element(id).disabled = !canTurn(turn, position.board);
 
   // What is not FEN, then what is wrong with the position, and what can be handed on.
-  element('fen-errors').replaceChildren(...errors.map((error) => item(errorWords(state.fen, error))));
+  // A screenful of them: a long paste that is no FEN has an error for nearly every byte.
+  const listed = errors.slice(0, ERRORS_LISTED).map((error) => item(errorWords(state.fen, error)));
+  if (errors.length > ERRORS_LISTED) listed.push(item(`and ${(errors.length - ERRORS_LISTED).toLocaleString('en')} more`));
+  element('fen-errors').replaceChildren(...listed);
   element('not-fen').hidden = errors.length === 0;
+  const pasted = errors.length > 0 ? looksLikeProblemOrGame(state.fen) : null;
+  element('fen-pointer').hidden = pasted === null;
+  element('fen-pointer-words').textContent = pasted === 'game' ? 'This looks like a game in PGN, not a FEN line.'
+    : 'This looks like a chess problem, not a FEN line.';
   element('tidy').hidden = !errors.some(({ error }) => error === 'space' || error === 'side')
     || piecefen.fenErrors(tidied(state.fen)).length >= errors.length;
   // The count of problems, and where the position can be played, how the game stands.
@@ -112,6 +122,7 @@ export function render() {
   element('no-problems').hidden = shown.length > 0;
   drawPlay();
   drawEndgame();
+  drawProblem();
   drawHandOn(position, found, errors);
   drawDiagram(found);
 

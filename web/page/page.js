@@ -15,6 +15,7 @@ import { fromAddress } from './address.js';
 import { counters, enPassant, fen, pieceList, rights, sides } from './drawing.js';
 import { listenToTheBoard } from './board-input.js';
 import { playTyped, promote, setMode, setPlayItOut } from './play.js';
+import { backToProblem, exportAs, importText, setStipulation, solveProblem, stopSolving } from './problem.js';
 
 // The controls.
 pieceList.addEventListener('input', () => {
@@ -124,6 +125,26 @@ element('move-form').addEventListener('submit', (event) => {
 for (const button of element('promotion').querySelectorAll('button')) {
   button.addEventListener('click', () => promote(button.dataset.promotion));
 }
+element('import').addEventListener('click', importText);
+element('import-language').addEventListener('change', importText);
+element('import-from-fen').addEventListener('click', () => {
+  element('import-text').value = state.fen;
+  element('import-language').value = '';
+  element('import-part').open = true;
+  importText();
+  element('import-text').focus();
+});
+element('stipulation').addEventListener('input', (event) => setStipulation(event.target.value));
+element('solve').addEventListener('click', solveProblem);
+element('stop').addEventListener('click', stopSolving);
+element('back-to-problem').addEventListener('click', backToProblem);
+for (const button of element('problem').querySelectorAll('[data-form]')) {
+  button.addEventListener('click', () => exportAs(button.dataset.form));
+}
+element('copy-export').addEventListener('click', async () => {
+  await copy(element('export-text').value, 'the problem');
+  if (state.status.startsWith('Press')) element('export-text').select();
+});
 listenToTheBoard();
 fromAddress();
 pieceList.focus();

@@ -32,6 +32,7 @@ export const state = {
   promoting: null, // in Play mode, a pawn's move to the last rank waiting for its piece: { from, to }
   playItOut: false, // in Play mode, each move answered with the tables' best defence
   judged: null,     // what the tables said of the person's last move, shown with the answer
+  stipulation: '',  // the problem's, such as "#2"; empty for none
 };
 
 // Draws every view from the state; the drawing puts its own function here.

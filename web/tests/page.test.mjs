@@ -541,6 +541,68 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.equal(await verdict(), 'Draw');
       });
 
+    test('a problem pasted in German is imported, solved in a worker with its tries, shown move by move and exported',
+      async (t) => {
+        const page = await open(t);
+        await (await page.$('#import-part summary')).click();
+        await paste(page, 'Paste a problem as composers write it (“White: Kg1 Rf1; Black: Kg8 #2”, “wKg1 wTf1 sKg8”, the solver\'s input, yacpdb, LaTeX) or a game in PGN.',
+          'wKd1 wTb1h3 wDe4 wSd2f1 wBa3c2 sKc3 sLa2 sSc5 sBc4d3d4 #2 (8+6)');
+        await click(page, 'Import');
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1');
+        assert.equal(await valueOf(page, 'Stipulation'), '#2');
+        assert.equal(await page.$eval('#problem-line', (line) => line.textContent), '#2 (8+6)');
+        assert.equal(await valueOf(page, 'Caption'), '#2 (8+6)');
+        await click(page, 'Solve');
+        await shows(page, 'Sound: one solution. Choose a move to see its position.');
+        const lines = await page.$$eval('#solution li', (items) => items.map((entry) => entry.textContent));
+        assert.equal(lines[0], '1.Qb7! (2.Qb4#/Qb2#)');
+        assert.ok(lines.includes('1...Bxb1 2.Qb4#/Nxb1#'), lines.join('|'));
+        assert.ok(lines.includes('1.Qa8? Bxb1!'), lines.join('|'));
+        // A move of the solution shows its position; the problem is one click away.
+        await click(page, 'Nxb1#');
+        assert.equal(await valueOf(page, 'FEN'), '8/1Q6/8/2n5/2pp4/P1kp3R/2P5/1N1K1N2 b - - 0 2');
+        await click(page, 'Back to the problem');
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1');
+        await click(page, 'Popeye');
+        assert.equal(await valueOf(page, 'As Popeye'),
+          'begin\npieces white kd1 qe4 rb1h3 sd2f1 pa3c2 black kc3 ba2 sc5 pc4d3d4\nstipulation #2\nend\n');
+
+        // A long helpmate can be stopped.
+        await paste(page, 'Stipulation', 'h#4');
+        await click(page, 'Solve');
+        await click(page, 'Stop');
+        await shows(page, 'Stopped.');
+        assert.equal(await page.$eval('#solve', (button) => button.disabled), false);
+      });
+
+    test('an ambiguous problem asks for the language, and a problem or a long paste in the FEN field is pointed to Import',
+      async (t) => {
+        const page = await open(t);
+        await page.$eval('#import-part', (part) => { part.open = true; });
+        await paste(page, 'Paste a problem as composers write it (“White: Kg1 Rf1; Black: Kg8 #2”, “wKg1 wTf1 sKg8”, the solver\'s input, yacpdb, LaTeX) or a game in PGN.',
+          'white Kg1 Bb2 black Kg8 h#2');
+        await click(page, 'Import');
+        await shows(page, 'The letters read differently in English and German: choose the language.');
+        await page.select('#import-language', 'de');
+        assert.equal(await valueOf(page, 'FEN'), '6k1/8/8/8/8/8/1P6/6K1 b - - 0 1');
+
+        await paste(page, 'FEN', 'White: Kg1 Rf1; Black: Kg8 #2');
+        await shows(page, 'This looks like a chess problem, not a FEN line.');
+        await click(page, 'Import it');
+        assert.equal(await valueOf(page, 'FEN'), '6k1/8/8/8/8/8/8/5RK1 w - - 0 1');
+        await paste(page, 'FEN', '[Event "?"]\n1. e4 e5 2. Nf3 *');
+        await shows(page, 'This looks like a game in PGN, not a FEN line.');
+        await click(page, 'Import it');
+        assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2');
+
+        const started = Date.now();
+        await paste(page, 'FEN', 'x'.repeat(10000));
+        const listed = await page.$$eval('#fen-errors li', (items) => items.map((entry) => entry.textContent));
+        assert.equal(listed.length, 11);
+        assert.match(listed.at(-1), /^and [\d,]+ more$/);
+        assert.ok(Date.now() - started < 5000);
+      });
+
     test('Play mode asks for the piece a pawn becomes, by click or key, and says mate, stalemate and a dead position, on a phone too',
       async (t) => {
         const page = await open(t, `${fragmentOf('k7/4P3/1K6/8/8/8/8/8 w - - 0 1')}&moves=`, { viewport: { width: 375, height: 740 } });

@@ -1,0 +1,288 @@
+// SPDX-License-Identifier: MIT
+// The Problem part: a problem pasted in any form composers use, its stipulation and count
+// beside the board, solved in a worker that can be stopped, the solution's moves shown on
+// the board when chosen, and the problem written out in each form.
+import { START, compiled, element, item, piecefen } from './library.js';
+import { edit, render, state, wantedOf } from './state.js';
+
+const LANGUAGE_NAMES = { en: 'English', de: 'German', fr: 'French' };
+const ERROR_WORDS = {
+  'language': 'no language this page reads',
+  'ambiguous-language': 'the letters mean other pieces in more than one language: choose the language',
+  'unknown-word': 'a word that is no piece, colour, stipulation or count',
+  'piece': 'a letter that names no piece in this language',
+  'square': 'a piece without its square',
+  'board': 'a board that does not come to eight ranks of eight squares',
+  'occupied': 'a second piece on one square',
+  'stipulation': 'a stipulation this page does not know, such as #2, h#3, s#2, =2, h#2.5, + or =',
+  'count': 'a count that does not match the board',
+  'no-pieces': 'no pieces',
+};
+export const FORMS = [['popeye', 'Popeye'], ['pdb', 'PDB'], ['yacpdb', 'YACPDB'], ['latex-diagram', 'LaTeX diagram'],
+  ['latex-skak', 'LaTeX skak'], ['caption', 'Caption']];
+
+let worker = null;
+let progress = null;   // while solving: { fen, stipulation, percent }
+let answer = null;     // the last answer: { fen, stipulation, solving }
+let exported = null;   // the form last exported: { form, text }
+
+// Words for one error where it stands: "Column 12, “Qz9”: a piece without its square."
+function importErrorWords(text, { error, at }) {
+  const word = text.slice(at).split(/[\s,;[\]{}]/)[0];
+  return `Column ${at + 1}${word ? `, “${word.slice(0, 24)}”` : ''}: ${ERROR_WORDS[error] ?? error}.`;
+}
+
+// A game in PGN: its FEN tag or the start, then every move it can play; null for no PGN.
+function readPgn(text) {
+  const tagged = /\[FEN\s+"([^"]*)"\]/.exec(text);
+  const moves = text.replace(/\[[^\]]*\]/g, ' ').replace(/\{[^}]*\}|;[^\n]*/g, ' ').replace(/\(([^()]*)\)/g, ' ')
+    .split(/\s+/).map((token) => token.replace(/^\d+\.+/, '')).filter((token) => token !== '' && !/^(1-0|0-1|1\/2-1\/2|\*|\$\d+)$/.test(token));
+  if (!tagged && !/^\s*\[/.test(text) && !/^\s*1\.\s*\S/.test(text)) return null;
+  let fen = tagged ? tagged[1] : START;
+  let played = 0;
+  for (const move of moves) {
+    try {
+      fen = piecefen.play(fen, move);
+      played += 1;
+    } catch {
+      return { fen, played, stopped: move };
+    }
+  }
+  return { fen, played, stopped: null };
+}
+
+// Whether a text pasted as FEN is a problem or a game: the page points it to the Import box.
+export function looksLikeProblemOrGame(text) {
+  if (/^\s*\[\w+\s+"/.test(text) || /^\s*1\.\s*[a-hKQRBNO]/.test(text)) return 'game';
+  const words = /\b(white|black|weiss|weiß|schwarz|blancs|noirs|begin|pieces|forsyth|algebraic|stipulation)\b/i;
+  if (words.test(text) || /(^|\s)[hs]?[#=][1-9](\.5)?(\s|$)/.test(text) || /\b[wbs][KQRBNSDTLP][a-h][1-8]/.test(text)) return 'problem';
+  return null;
+}
+
+// Reads the Import box: a problem in any form, or a game in PGN.
+export function importText() {
+  const text = element('import-text').value;
+  const language = element('import-language').value || undefined;
+  const game = readPgn(text);
+  if (game) {
+    edit({ fen: game.fen, pieceList: null, wanted: wantedOf(piecefen.readFen(game.fen)) });
+    element('import-errors').replaceChildren();
+    state.status = game.stopped ? `Imported the game as far as move ${game.played}: “${game.stopped}” is not a legal move there.`
+      : `Imported the position after the game's ${game.played} half moves.`;
+    render();
+    return;
+  }
+  const reading = piecefen.readProblem(text, language);
+  element('import-errors').replaceChildren(...reading.errors.slice(0, 10).map((error) => item(importErrorWords(text, error))));
+  if (reading.errors.length > 10) element('import-errors').append(item(`and ${(reading.errors.length - 10).toLocaleString('en')} more`));
+  const ambiguous = reading.languages !== undefined;
+  element('import-language-part').hidden = !ambiguous && language === undefined;
+  if (ambiguous) {
+    state.status = `The letters read differently in ${reading.languages.map((code) => LANGUAGE_NAMES[code]).join(' and ')}: choose the language.`;
+    render();
+    return;
+  }
+  state.stipulation = reading.stipulation ?? '';
+  edit({ fen: reading.fen, pieceList: null, wanted: wantedOf(piecefen.readFen(reading.fen)) });
+  captionFromProblem();
+  state.status = reading.errors.length === 0 ? `Imported, read in ${LANGUAGE_NAMES[reading.language]}.`
+    : 'Imported what could be read: see the list under Import.';
+  render();
+}
+
+// The diagram's caption follows the stipulation and count while no one has typed one.
+let autoCaption = '';
+export function captionFromProblem() {
+  if (state.diagram.caption !== '' && state.diagram.caption !== autoCaption) return;
+  autoCaption = state.stipulation ? piecefen.writeProblem(state.fen, state.stipulation, 'caption') : '';
+  state.diagram = { ...state.diagram, caption: autoCaption };
+}
+
+export function setStipulation(text) {
+  state.stipulation = text.trim();
+  captionFromProblem();
+  render();
+}
+
+function startWorker() {
+  const started = new Worker(URL.createObjectURL(new Blob([WORKER], { type: 'text/javascript' })));
+  started.onerror = (event) => {
+    progress = null;
+    state.status = `The browser stopped the solver: ${event.message || 'no reason given'}.`;
+    render();
+  };
+  started.postMessage({ module: compiled });
+  started.onmessage = ({ data }) => {
+    if ('progressOf' in data) {
+      progress = { ...progress, percent: data.percent };
+    } else {
+      progress = null;
+      answer = { fen: data.solved, stipulation: data.stipulation, solving: data.solving };
+    }
+    render();
+  };
+  return started;
+}
+
+export function solveProblem() {
+  if (!state.stipulation) {
+    state.status = 'Type the stipulation first, such as #2, h#3 or s#2.';
+    render();
+    return;
+  }
+  worker ??= startWorker();
+  progress = { fen: state.fen, stipulation: state.stipulation, percent: 0 };
+  answer = null;
+  worker.postMessage({ solve: { fen: state.fen, stipulation: state.stipulation } });
+  render();
+}
+
+// A search cannot be asked to stop from outside, so its worker goes, and a new one comes next time.
+export function stopSolving() {
+  worker?.terminate();
+  worker = null;
+  progress = null;
+  state.status = 'Stopped.';
+  render();
+}
+
+export function exportAs(form) {
+  exported = { form, text: piecefen.writeProblem(state.fen, state.stipulation || null, form) };
+  render();
+}
+
+// The solution's lines as parts: plain text, and moves that carry the FEN after them.
+function linesOf(solving, fen) {
+  const lines = [];
+  const after = (from, move) => {
+    try {
+      return piecefen.play(from, move.uci);
+    } catch {
+      return null;
+    }
+  };
+  const moveNumber = (number, defender) => `${number}${defender ? '...' : '.'}`;
+  // One line for each way down the tree from a defence, as the library's text writes it.
+  const defence = (node, number, before, prefix) => {
+    const here = after(before, node.move);
+    const line = [...prefix, { text: node.move.san, fen: here }];
+    if (node.replies.length === 0) {
+      lines.push(line);
+      return;
+    }
+    line.push({ text: ` ${moveNumber(number + 1, false)}` });
+    if (node.replies[0].defences.length === 0) {
+      node.replies.forEach((reply, at) => {
+        if (at > 0) line.push({ text: '/' });
+        line.push({ text: reply.move.san, fen: after(here, reply.move) });
+      });
+      lines.push(line);
+      return;
+    }
+    const reply = node.replies[0];
+    const next = after(here, reply.move);
+    line.push({ text: reply.move.san, fen: next }, { text: ' ' });
+    for (const deeper of reply.defences) defence(deeper, number + 1, next, line);
+  };
+  const half = solving.stipulation.endsWith('.5');
+  for (const solution of solving.solutions) {
+    if (solution.line) {
+      const line = [];
+      let at = fen;
+      solution.line.forEach((move, index) => {
+        const ply = index + (half ? 1 : 0);
+        const number = Math.floor(ply / 2) + 1;
+        if (ply % 2 === 0) line.push({ text: `${index > 0 ? ' ' : ''}${moveNumber(number, false)}` });
+        else line.push({ text: index === 0 ? moveNumber(number, true) : ' ' });
+        at = after(at, move);
+        line.push({ text: move.san, fen: at });
+      });
+      lines.push(line);
+      continue;
+    }
+    const keyed = after(fen, solution.key);
+    const head = [{ text: '1.' }, { text: `${solution.key.san}!`, fen: keyed }];
+    if (solution.threat.length > 0) head.push({ text: ` (2.${solution.threat.map((move) => move.san).join('/')})` });
+    lines.push(head);
+    for (const variation of solution.variations) defence(variation, 1, keyed, [{ text: '1...' }]);
+  }
+  if (solving.unlisted > 0) lines.push([{ text: `and ${solving.unlisted.toLocaleString('en')} more` }]);
+  if (solving.solutions.length === 0) lines.push([{ text: 'No solution.' }]);
+  for (const attempt of solving.tries) {
+    const tried = after(fen, attempt.move);
+    lines.push([{ text: '1.' }, { text: `${attempt.move.san}?`, fen: tried }, { text: ' ' },
+      { text: `${attempt.refutation.san}!`, fen: after(tried, attempt.refutation) }]);
+  }
+  return lines;
+}
+
+// Shows a move's position on the board; the problem's own position is one Undo away.
+function showMove(fen) {
+  edit({ fen, pieceList: null, wanted: wantedOf(piecefen.readFen(fen)) });
+}
+export const backToProblem = () => answer && showMove(answer.fen);
+
+// The answer's lines, made once, and every position they show: the solution stays while
+// the board shows the problem or one of those positions.
+let cached = null;
+function solutionShown() {
+  if (!answer || answer.stipulation !== state.stipulation) return false;
+  if (cached?.answer !== answer) {
+    const lines = answer.solving.status === 'solved' ? linesOf(answer.solving, answer.fen) : [];
+    cached = { answer, lines, fens: new Set(lines.flat().map((part) => part.fen).filter(Boolean)) };
+  }
+  return state.fen === answer.fen || cached.fens.has(state.fen);
+}
+
+const STATUS_WORDS = {
+  stipulation: 'The solver takes #1 to #5, =1 to =5, h#1 to h#4 (and h#3.5), h=1 to h=4 and s#1 to s#3.',
+  unplayable: 'This position cannot be played: see Problems.',
+};
+
+export function drawProblem() {
+  const caption = state.stipulation ? piecefen.writeProblem(state.fen, state.stipulation, 'caption') : '';
+  element('problem-line').textContent = caption;
+  element('problem-line').hidden = caption === '';
+  const input = element('stipulation');
+  if (document.activeElement !== input && input.value !== state.stipulation) input.value = state.stipulation;
+  element('count').textContent = piecefen.writeProblem(state.fen, null, 'caption');
+
+  const solving = progress !== null;
+  element('solve').disabled = solving;
+  element('stop').hidden = !solving;
+  const shown = solutionShown();
+  let words = '';
+  if (solving) words = `Solving ${progress.stipulation}: ${progress.percent} % of the first moves looked at.`;
+  else if (shown && answer.solving.status !== 'solved') words = STATUS_WORDS[answer.solving.status];
+  else if (shown) {
+    const { solutions, unlisted, cooked } = answer.solving;
+    const found = solutions.length + unlisted;
+    words = found === 0 ? 'No solution.' : cooked ? `Cooked: ${found.toLocaleString('en')} solutions.`
+      : 'Sound: one solution. Choose a move to see its position.';
+  }
+  element('solve-status').textContent = words;
+  element('back-to-problem').hidden = !shown || state.fen === answer.fen;
+  const lines = shown ? cached.lines : [];
+  element('solution').replaceChildren(...lines.map((parts) => {
+    const entry = document.createElement('li');
+    for (const part of parts) {
+      if (!part.fen) {
+        entry.append(part.text);
+        continue;
+      }
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.className = 'move';
+      button.textContent = part.text;
+      button.addEventListener('click', () => showMove(part.fen));
+      entry.append(button);
+    }
+    return entry;
+  }));
+  element('solution').hidden = lines.length === 0;
+  element('export-part').hidden = exported === null;
+  if (exported) {
+    element('export-text').value = exported.text;
+    element('export-form').textContent = FORMS.find(([form]) => form === exported.form)[1];
+  }
+}
