@@ -61,7 +61,8 @@ PIECEFEN_API ProblemReading readProblem(std::string_view text, std::string_view 
 
 // The problem in one of the forms composers use: "popeye", "pdb", "yacpdb",
 // "latex-diagram", "latex-skak" or "caption" ("#2 (3+2)"); readProblem() reads each but
-// the caption back to the same board and stipulation. Empty for any other form.
+// the caption back to the same board and stipulation where both kings stand (a board
+// without black pieces leaves "wBb2" a bishop or a pawn). Empty for any other form.
 PIECEFEN_API std::string writeProblem(const FenPosition& position, std::string_view stipulation, std::string_view form);
 
 // The kind's stable name, such as "ambiguous-language".

@@ -152,7 +152,11 @@ Word wordOf(const std::string& word, std::size_t& language) {
         language = word == "forderung" ? GERMAN : FRENCH;
         return Word::stipulationKey;
     }
-    if (word == "forsyth" || word == "\\fenboard") return Word::forsyth;
+    // A Forsyth board is FEN's, in English letters, unless the text has said otherwise first.
+    if (word == "forsyth" || word == "\\fenboard") {
+        language = ENGLISH;
+        return Word::forsyth;
+    }
     if (word == "\\begin" || word == "\\end") return Word::skipNext;
     // YAML's list marks and document lines, and the LaTeX that only lays the diagram out.
     if (word.find_first_not_of('-') == std::string::npos || word == "..." || word == "\\pieces" ||
@@ -261,6 +265,7 @@ public:
                 stipulationNext = true;
                 continue;
             case Word::forsyth:
+                hint(language);
                 forsythNext = true;
                 continue;
             case Word::skipLine:
@@ -407,7 +412,7 @@ private:
         // The list reads every text, so only what the stipulation words found stands.
         std::erase_if(reading_.errors, [](const ProblemError& e) { return e.kind != ProblemErrorKind::stipulation; });
         finish();
-        return reading_;
+        return done();
     }
 
     // The language the letters are read in: the call's, the text's own word for it, or
@@ -459,6 +464,11 @@ private:
             }
         }
         finish();
+        return done();
+    }
+
+    // The errors at their offsets in the text as given, in order.
+    ProblemReading done() {
         for (ProblemError& found : reading_.errors) found.at = offsets_[found.at];
         std::sort(reading_.errors.begin(), reading_.errors.end(), [](const ProblemError& a, const ProblemError& b) {
             return a.at != b.at ? a.at < b.at : a.kind < b.kind;
