@@ -9,6 +9,8 @@
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
 #include <piecefen/rules/Problems.h>
+#include <piecefen/notation/Problem.h>
+#include <piecefen/solver/Solver.h>
 
 using piecefen::FenPosition;
 
@@ -178,6 +180,23 @@ void probeWarm(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(tables.probe(position));
 }
 BENCHMARK(probeWarm);
+
+// Problems as composers pose them: two-movers of 14 and 16 pieces with every try, a
+// three-mover of 13, and a helpmate in three of 8 pieces with 67 solutions.
+void solve(benchmark::State& state, const std::string& line, const std::string& stipulation) {
+    const FenPosition position = fenOf(line);
+    for (auto _ : state) benchmark::DoNotOptimize(piecefen::solve(position, stipulation));
+}
+BENCHMARK_CAPTURE(solve, twoMover14, "8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1", "#2")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(solve, twoMover16, "2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w - - 0 1", "#2")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(solve, threeMover13, "3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 w - - 0 1", "#3")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(solve, helpmateInThree8, "3b3b/8/3P3P/1K1B4/8/r6k/8/8 b - - 0 1", "h#3")->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void readProblem(benchmark::State& state) {
+    const std::string text = "wKd1 wTb1h3 wDe4 wSd2f1 wBa3c2 sKc3 sLa2 sSc5 sBc4d3d4 #2 (8+6)";
+    for (auto _ : state) benchmark::DoNotOptimize(piecefen::readProblem(text));
+}
+BENCHMARK(readProblem);
 
 void toSvgOfOpening(benchmark::State& state) {
     FenPosition position;

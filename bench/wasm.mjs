@@ -82,3 +82,16 @@ for (const [name, call] of [['legalMoves of the opening position', () => piecefe
   for (let i = 0; i < 10_000; ++i) sink ^= piecefen.endgame(fen).moves.length;
   console.log(`endgame of queen against rook, warm: ${(Number(process.hrtime.bigint() - warm) / 10_000 / 1000).toFixed(1)} µs a call (aim: under 50 µs)`);
 }
+
+// Problems through the module: the same as the C++ benchmarks, for the ratio to them.
+for (const [name, fen, stipulation, aim, times] of [
+  ['#2 of 14 pieces, with tries', '8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1', '#2', '5 ms', 50],
+  ['#2 of 16 pieces, with tries', '2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w - - 0 1', '#2', '5 ms', 50],
+  ['#3 of 13 pieces', '3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 w - - 0 1', '#3', '100 ms', 20],
+  ['h#3 of 8 pieces', '3b3b/8/3P3P/1K1B4/8/r6k/8/8 b - - 0 1', 'h#3', '1 s', 3],
+]) {
+  sink ^= piecefen.solve(fen, stipulation).solutions.length;
+  const start = process.hrtime.bigint();
+  for (let i = 0; i < times; ++i) sink ^= piecefen.solve(fen, stipulation).solutions.length;
+  console.log(`solve ${name}: ${(Number(process.hrtime.bigint() - start) / times / 1e6).toFixed(2)} ms (aim: native under ${aim}, this at most three times native)`);
+}

@@ -80,7 +80,7 @@ std::vector<Token> tokens(std::string_view text) {
         }
         std::size_t start = at;
         // "\#2" is LaTeX's way of writing "#2".
-        if (text[start] == '\\' && end > start + 1 && !std::isalpha(static_cast<unsigned char>(text[start + 1]))) ++start;
+        if (text[start] == '\\' && end > start + 1 && std::isalpha(static_cast<unsigned char>(text[start + 1])) == 0) ++start;
         std::size_t stop = end;
         while (stop > start + 1 && text[stop - 1] == ':') --stop;
         found.push_back(Token{text.substr(start, stop - start), start, line, indent});
@@ -165,12 +165,10 @@ Word wordOf(const std::string& word, std::size_t& language) {
     }
     // What the forms carry beside the problem: a name, a source, a solution; the rest of
     // the line, and in YAML the lines indented under it, say nothing of the position.
-    for (const std::string_view key : {"author", "authors", "title", "origin", "source", "remark", "award",
-                                       "distinction", "solution", "comment", "comments", "keywords", "date", "option",
-                                       "options", "protocol", "autor", "quelle", "titre", "auteur", "loesung"}) {
-        if (word == key) return Word::skipLine;
-    }
-    return Word::none;
+    constexpr std::string_view ASIDES[] = {"author", "authors", "title", "origin", "source", "remark", "award",
+                                           "distinction", "solution", "comment", "comments", "keywords", "date", "option",
+                                           "options", "protocol", "autor", "quelle", "titre", "auteur", "loesung"};
+    return std::find(std::begin(ASIDES), std::end(ASIDES), word) != std::end(ASIDES) ? Word::skipLine : Word::none;
 }
 
 // The count "(7+9)": the two numbers, or none.
@@ -296,12 +294,12 @@ private:
     }
 
     bool stipulationWord(const Token& token) {
-        const auto read = stipulation::read(token.text);
-        if (read) {
+        const auto parsed = stipulation::read(token.text);
+        if (parsed) {
             if (!reading_.stipulation.empty() && reading_.stipulation != token.text) {
                 error(ProblemErrorKind::stipulation, token.at);
             } else {
-                reading_.stipulation = stipulation::text(*read);
+                reading_.stipulation = stipulation::text(*parsed);
             }
             return true;
         }
@@ -374,7 +372,7 @@ private:
                 file += c - '0';
             } else if (std::isalpha(static_cast<unsigned char>(c)) != 0 && file < 8 && rank < 8) {
                 const auto upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                const std::size_t square = static_cast<std::size_t>(rank * 8 + file);
+                const std::size_t square = static_cast<std::size_t>(rank) * 8 + static_cast<std::size_t>(file);
                 placements_.push_back(Placement{upper, std::islower(static_cast<unsigned char>(c)) != 0, {}, token.at + at, true});
                 forsythIndex_.push_back(square);
                 ++file;
@@ -486,8 +484,8 @@ private:
     // of the whole board against the count.
     void finish() {
         FenPosition& position = reading_.position;
-        const auto read = stipulation::read(reading_.stipulation);
-        position.sideToMove = read && stipulation::blackStarts(*read) ? 1 : 0;
+        const auto parsed = stipulation::read(reading_.stipulation);
+        position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
         const AllowedFields allowed = allowedFields(position);
         for (int colour = 0; colour < 2; ++colour) {
             for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = allowed.castling[colour][wing];

@@ -1,5 +1,7 @@
-#include <array>
+#include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <numeric>
 
 #include "notation/Problem.h"
 #include "position/PieceLetters.h"
@@ -33,9 +35,9 @@ std::vector<Group> groups(const FenPosition& position, int colour) {
 }
 
 int countOf(const FenPosition& position, int colour) {
-    int count = 0;
-    for (const Group& group : groups(position, colour)) count += static_cast<int>(group.squares.size() / 2);
-    return count;
+    const auto found = groups(position, colour);
+    return std::accumulate(found.begin(), found.end(), 0,
+                           [](int count, const Group& group) { return count + static_cast<int>(group.squares.size() / 2); });
 }
 
 std::string countText(const FenPosition& position) {
@@ -83,9 +85,10 @@ std::string popeye(const FenPosition& position, std::string_view stipulation) {
 std::string pdb(const FenPosition& position, std::string_view stipulation) {
     std::vector<std::string> parts;
     for (const int colour : {WHITE, BLACK}) {
-        for (const Group& group : groups(position, colour)) {
-            parts.push_back((colour == WHITE ? "w" : "s") + std::string(1, GERMAN[static_cast<std::size_t>(group.kind)]) + group.squares);
-        }
+        const auto found = groups(position, colour);
+        std::transform(found.begin(), found.end(), std::back_inserter(parts), [&](const Group& group) {
+            return (colour == WHITE ? "w" : "s") + std::string(1, GERMAN[static_cast<std::size_t>(group.kind)]) + group.squares;
+        });
     }
     if (!stipulation.empty()) parts.emplace_back(stipulation);
     parts.push_back(countText(position));
@@ -113,7 +116,9 @@ std::string latexText(std::string_view stipulation) {
 std::string latexDiagram(const FenPosition& position, std::string_view stipulation) {
     std::vector<std::string> pieces;
     for (const int colour : {WHITE, BLACK}) {
-        for (const std::string& piece : single(position, colour, GERMAN)) pieces.push_back((colour == WHITE ? "w" : "s") + piece);
+        const auto found = single(position, colour, GERMAN);
+        std::transform(found.begin(), found.end(), std::back_inserter(pieces),
+                       [&](const std::string& piece) { return (colour == WHITE ? "w" : "s") + piece; });
     }
     std::string out = "\\begin{diagram}\n\\pieces{" + joined(pieces, ",") + "}\n";
     if (!stipulation.empty()) out += "\\stipulation{" + latexText(stipulation) + "}\n";

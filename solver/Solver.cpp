@@ -1,5 +1,6 @@
 #include "solver/Solver.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <utility>
@@ -32,7 +33,7 @@ bool sameBoard(const Board& a, const Board& b) {
 }
 
 std::uint64_t hashOf(const Board& board) {
-    std::uint64_t hash = static_cast<std::uint64_t>(board.side) * 31 + board.castling * 7 +
+    std::uint64_t hash = static_cast<std::uint64_t>(board.side) * 31 + std::uint64_t{board.castling} * 7 +
                          static_cast<std::uint64_t>(board.enPassant + 1);
     const auto mix = [&hash](std::uint64_t word) {
         hash = (hash ^ word) * 0x9E3779B97F4A7C15;
@@ -114,13 +115,8 @@ public:
         }
         MoveList moves;
         board::generateMoves(board, moves);
-        bool forced = false;
-        for (const Move move : moves) {
-            if (loses(board::afterMove(board, move), length)) {
-                forced = true;
-                break;
-            }
-        }
+        const bool forced =
+            std::any_of(moves.begin(), moves.end(), [&](Move move) { return loses(board::afterMove(board, move), length); });
         if (length >= 2) memory_.store(board, length, forced);
         return forced;
     }
@@ -137,13 +133,11 @@ public:
         for (std::size_t at = 1; at < replies.size; ++at) {
             if (replies.moves[at] == killer) std::swap(replies.moves[0], replies.moves[at]);
         }
-        for (const Move reply : replies) {
-            if (!holds(board::afterMove(board, reply), length)) {
-                killer = reply;
-                return false;
-            }
-        }
-        return true;
+        const Move* refuting =
+            std::find_if(replies.begin(), replies.end(), [&](Move reply) { return !holds(board::afterMove(board, reply), length); });
+        if (refuting == replies.end()) return true;
+        killer = *refuting;
+        return false;
     }
 
     // Whether the goal still comes after the defender's reply, with `length` attacker
@@ -291,7 +285,7 @@ struct Solver::State {
     }
 
     // The attacker's moves that would force the goal soonest if the defender could pass.
-    std::vector<Continuation> threat(const Board& pass, int most) {
+    std::vector<Continuation> threat(const Board& pass, int most) const {
         std::vector<Continuation> found;
         MoveList moves;
         board::generateMoves(pass, moves);
@@ -332,14 +326,15 @@ struct Solver::State {
 Solver::Solver(const FenPosition& position, std::string_view stipulation) : state_(std::make_unique<State>()) {
     State& state = *state_;
     state.solving.stipulation = std::string(stipulation);
-    const auto read = stipulation::read(stipulation);
-    const int most = !read                        ? 0
-                     : read->aim == Aim::direct ? MOST_DIRECT_MOVES
-                     : read->aim == Aim::self   ? MOST_SELF_MOVES
-                     : read->aim == Aim::help   ? MOST_HELP_PLIES / 2
-                                                : 0;
-    if (!read || read->aim == Aim::study || read->moves > most || (read->aim == Aim::help && read->moves * 2 + (read->half ? 1 : 0) > MOST_HELP_PLIES) ||
-        (read->aim == Aim::self && read->goal != Goal::mate)) {
+    const auto parsed = stipulation::read(stipulation);
+    const int most = !parsed                        ? 0
+                     : parsed->aim == Aim::direct ? MOST_DIRECT_MOVES
+                     : parsed->aim == Aim::self   ? MOST_SELF_MOVES
+                     : parsed->aim == Aim::help   ? MOST_HELP_PLIES / 2
+                                                  : 0;
+    if (!parsed || parsed->aim == Aim::study || parsed->moves > most ||
+        (parsed->aim == Aim::help && parsed->moves * 2 + (parsed->half ? 1 : 0) > MOST_HELP_PLIES) ||
+        (parsed->aim == Aim::self && parsed->goal != Goal::mate)) {
         state.solving.status = SolveStatus::stipulation;
         return;
     }
@@ -348,9 +343,9 @@ Solver::Solver(const FenPosition& position, std::string_view stipulation) : stat
         state.solving.status = SolveStatus::unplayable;
         return;
     }
-    state.stipulation = *read;
+    state.stipulation = *parsed;
     state.root = *board;
-    state.search = std::make_unique<Search>(*read);
+    state.search = std::make_unique<Search>(*parsed);
     MoveList moves;
     board::generateMoves(*board, moves);
     state.firsts.assign(moves.begin(), moves.end());

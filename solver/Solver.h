@@ -14,7 +14,7 @@ namespace piecefen {
 
 // A move of a solution, as the board has it and as people write it.
 struct SolvedMove {
-    Move move;
+    Move move{};
     std::string uci;
     std::string san;
 
