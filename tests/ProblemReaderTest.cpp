@@ -107,7 +107,7 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"forsyth 6k1/8/8/8/8/8/8/5RK1/8", "", "board@8"},
         {"forsyth 9/8/8/8/8/8/8/8", "", "no-pieces@0 board@8"},
         {"", "", "no-pieces@0"},
-        {"\\stipulation{\\#12}", "", "stipulation@13 no-pieces@0"},
+        {"\\stipulation{\\#12}", "", "no-pieces@0 stipulation@14"},
     };
     for (const auto& [text, language, errors] : CASES) {
         const ProblemReading reading = piecefen::readProblem(text, language);
