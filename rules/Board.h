@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "position/PieceLetters.h"
 #include "rules/Moves.h"
@@ -237,5 +238,8 @@ struct MoveList {
 void generateMoves(const Board& board, MoveList& list);
 // How many legal moves the side to move has, counted without listing them.
 std::uint64_t countMoves(const Board& board);
+
+// The SAN of a legal move of the board, as san() writes it for a record.
+std::string sanOf(const Board& board, Move move);
 
 }  // namespace piecefen::board

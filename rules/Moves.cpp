@@ -107,6 +107,12 @@ std::string sanOf(const Board& board, const MoveList& list, Move move) {
 
 }  // namespace
 
+std::string board::sanOf(const Board& board, Move move) {
+    MoveList list;
+    generateMoves(board, list);
+    return piecefen::sanOf(board, list, move);
+}
+
 std::vector<Move> legalMoves(const FenPosition& position) {
     const auto board = board::boardOf(position);
     if (!board) return {};

@@ -239,9 +239,7 @@ private:
 };
 
 SolvedMove named(const Board& board, Move move) {
-    FenPosition position;
-    board::writeBoard(board, position);
-    return SolvedMove{move, uci(move), san(position, move)};
+    return SolvedMove{move, uci(move), board::sanOf(board, move)};
 }
 
 // The board with the side to move passing, for a threat: no en-passant capture survives it.

@@ -14,7 +14,7 @@ import { webkit } from './browsers.mjs';
 const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
 const missing = spawnSync('sh', ['-c', 'command -v WebKitWebDriver && command -v xvfb-run']).status !== 0;
 
-test('WebKit: the example typed, a piece from the palette, Black to move, a move played, an endgame answered, and no error', {
+test('WebKit: the example typed, a piece from the palette, Black to move, a move played, an endgame answered, a problem solved, and no error', {
   // CI installs what this needs, so only a developer's machine may go without.
   skip: missing && process.env.CI !== 'true' && 'WebKitWebDriver or xvfb-run is not installed',
 }, async (t) => {
@@ -60,5 +60,16 @@ test('WebKit: the example typed, a piece from the palette, Black to move, a move
   }
   await until('return document.getElementById("endgame-verdict").textContent', 'White mates in 10');
   await until('return document.querySelector("#winning-moves li").textContent', 'Qb8: mate in 10');
+
+  // A problem imported in German and solved in the worker.
+  await run('document.getElementById("import-part").open = true');
+  await browser.command('POST', `/element/${await element('#import-text')}/value`, { text: 'wKg6 wTb1 sKh8 h#1' });
+  await click('#import');
+  await until('return document.getElementById("fen").value', '7k/8/6K1/8/8/8/8/1R6 b - - 0 1');
+  await click('#solve');
+  for (let tries = 0; tries < 100 && await run('return document.getElementById("solution").textContent') === ''; ++tries) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  await until('return document.getElementById("solution").textContent', '1.Kg8 Rb8#');
   assert.deepEqual(await run('return faults'), []);
 });
