@@ -47,6 +47,8 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"anfang steine weiss kg1 tf1 bf2g2h2 schwarz kg8 bf7g7h7 forderung s#3 ende", "", SHORT_CASTLE, "s#3", "de"},
         {"debut pieces blanc rg1 tf1 pf2g2h2 noir rg8 pf7g7h7 enonce #2 fin", "", SHORT_CASTLE, "#2", "fr"},
         {"forsyth 6k1/5ppp/8/8/8/8/5PPP/5RK1 stipulation h#2.5", "", SHORT_CASTLE, "h#2.5", "en"},
+        // "pieces" is French too, so the English keyword "stipulation" says B is a bishop.
+        {"pieces white kg1 bb2 black kg8 stipulation #2", "", "6k1/8/8/8/8/8/1B6/6K1 w - - 0 1", "#2", "en"},
         {"author Somebody Else\nforsyth 6k1/5ppp/8/8/8/8/5PPP/5SK1\nstipulation #3", "", "6k1/5ppp/8/8/8/8/5PPP/5NK1 w - - 0 1", "#3", "en"},
         // yacpdb's YAML, with its other keys and an indented solution under them.
         {"---\nauthors:\n  - Somebody\nalgebraic:\n  white: [Kg1, Rf1, Pf2, Pg2, Ph2]\n  black: [Kg8, Pf7, Pg7, Ph7]\n"
@@ -61,6 +63,7 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         // Letters only one language reads: Q is English, T German or French and K not French.
         {"white Kg1 Qb2 black Kg8", "", "6k1/8/8/8/8/8/1Q6/6K1 w - - 0 1", "", "en"},
         {"white Kg1 Tb2 Lc2 black Kg8", "", "6k1/8/8/8/8/8/1RB5/6K1 w - - 0 1", "", "de"},
+        {"white Kg1 Tb2 c2 black Kg8", "", "6k1/8/8/8/8/8/1RP5/6K1 w - - 0 1", "", "de"},
         // What the LaTeX writers write: "\#" is a "#".
         {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
          "h#2", "de"},
@@ -96,6 +99,10 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"Kg1 / Kg8", "it", "language@0"},
         {"White: Kg1 Xb2 Black: Kg8", "", "unknown-word@11"},
         {"White: Kg1 Qz9 Black: Kg8 Mate", "", "square@11 unknown-word@26"},
+        // A rank 0 is no square, nor is a square with more after it; a lone colon is no word.
+        {"White: Kg1 Ra0 Black: Kg8", "", "square@11"},
+        {"White: Kg1x Black: Kg8", "", "square@7"},
+        {"White: Kg1 : Black: Kg8", "", "unknown-word@11"},
         {"wKg1 wDd1 wQb2 sKg8", "", "piece@11"},
         {"Weiß: Kg1 Qb2 Schwarz: Kg8", "", "piece@11"},
         {"White: Kg1 Qg1 Black: Kg8", "", "occupied@11"},
@@ -106,6 +113,7 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"forsyth 6k1/8/8 stipulation #2", "", "board@8"},
         {"forsyth 6k1/8/8/8/8/8/8/5RK1/8", "", "board@8"},
         {"forsyth 9/8/8/8/8/8/8/8", "", "no-pieces@0 board@8"},
+        {"forsyth 6k1/8/8/8/8/8/8/5XK1", "", "piece@25"},
         {"", "", "no-pieces@0"},
         {"\\stipulation{\\#12}", "", "no-pieces@0 stipulation@14"},
     };

@@ -90,8 +90,12 @@ TEST(Solver, TextAsComposersWriteIt) {
         // Mate in one, and the same key as a short solution of a two-mover.
         {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "#1", "1.Ra8#!\n"},
         {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "#2", "1.Ra8#!\n"},
-        // Cooked: two keys.
+        // Cooked: two keys; one of them castles into the mate.
         {"k7/8/1K6/8/8/8/8/6RR w - - 0 1", "#1", "1.Rg8#!\n1.Rh8#!\n"},
+        {"2rkr3/2p1p3/5N2/8/8/8/8/R3K3 w Q - 0 1", "#1", "1.Rd1#!\n1.O-O-O#!\n"},
+        {"2rkr3/2p1p2p/5N2/8/8/8/8/R3K3 b Q - 0 1", "h#1",
+         "1.Ra8 Rxa8#\n1.Rf8 Rd1#\n1.Rf8 O-O-O#\n1.Rg8 Rd1#\n1.Rg8 O-O-O#\n1.Rh8 Rd1#\n1.Rh8 O-O-O#\n1.h6 Rd1#\n"
+         "1.h6 O-O-O#\n1.h5 Rd1#\n1.h5 O-O-O#\n"},
         // A waiting key: no threat, the defence answered; tries with their refutations.
         {"5K2/7k/8/8/2B5/4R3/8/8 w - - 0 1", "#2",
          "1.Re6!\n1...Kh8 2.Rh6#\n1.Kf7? Kh6!\n1.Bf7? Kh6!\n1.Bd3+? Kh6!\n1.Rg3? Kh6!\n"},
@@ -107,7 +111,13 @@ TEST(Solver, TextAsComposersWriteIt) {
         {"4QK2/1q5k/8/7B/3Q4/8/8/8 w - - 0 1", "s#1", "1.Qg7+!\n1...Qxg7#\n"},
         {"k7/2K5/8/1P6/8/8/8/8 w - - 0 1", "=1", "1.b6!\n"},
         {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "#2", "no solution\n"},
+        // The longest the solver takes, on boards where the side to move has no move.
+        {"8/8/8/8/8/1q6/8/K1k5 w - - 0 1", "#5", "no solution\n"},
+        {"8/8/8/8/8/1q6/8/K1k5 w - - 0 1", "s#3", "no solution\n"},
+        {"k7/2K5/1P6/8/8/8/8/8 b - - 0 1", "h#4", "no solution\n"},
         // What the solver does not take.
+        {"k7/2K5/1P6/8/8/8/8/8 b - - 0 1", "h#4.5", "not a stipulation the solver takes\n"},
+        {"8/8/8/8/8/1q6/8/K1k5 w - - 0 1", "s#4", "not a stipulation the solver takes\n"},
         {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "#6", "not a stipulation the solver takes\n"},
         {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "s=1", "not a stipulation the solver takes\n"},
         {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "+", "not a stipulation the solver takes\n"},
@@ -144,6 +154,9 @@ TEST(Solver, StepsAddUpToTheWhole) {
     EXPECT_EQ(steps, static_cast<int>(piecefen::legalMoves(position).size()));
     solver.step();
     EXPECT_EQ(piecefen::solutionText(solver.result()), piecefen::solutionText(piecefen::solve(position, "#2")));
+    // No first move is all done at once; one is none done until it is looked at.
+    EXPECT_EQ(piecefen::Solver(fenOf("8/8/8/8/8/1q6/8/K1k5 w - - 0 1"), "#2").fraction(), 1.0);
+    EXPECT_EQ(piecefen::Solver(fenOf("k7/8/8/8/8/8/1q6/K7 w - - 0 1"), "#2").fraction(), 0.0);
 }
 
 // Helpmates past a hundred solutions are counted, not listed.
