@@ -10,6 +10,8 @@ namespace piecefen {
 
 namespace {
 
+// Texts start as a std::string, never as a literal before a temporary, which GCC 12 warns of
+// falsely (-Wrestrict) in optimised builds.
 // Each form's letters for K, Q, R, B, N, P.
 constexpr std::string_view GERMAN = "KDTLSB";
 constexpr std::string_view COMPOSERS_ENGLISH = "KQRBSP";
@@ -41,7 +43,7 @@ int countOf(const FenPosition& position, int colour) {
 }
 
 std::string countText(const FenPosition& position) {
-    return "(" + FenPosition::numberToText(countOf(position, WHITE)) + "+" +
+    return std::string("(") + FenPosition::numberToText(countOf(position, WHITE)) + "+" +
            FenPosition::numberToText(countOf(position, BLACK)) + ")";
 }
 
@@ -78,7 +80,7 @@ std::string popeye(const FenPosition& position, std::string_view stipulation) {
         }
     }
     out += '\n';
-    if (!stipulation.empty()) out += "stipulation " + std::string(stipulation) + '\n';
+    if (!stipulation.empty()) out += std::string("stipulation ") + std::string(stipulation) + '\n';
     return out + "end\n";
 }
 
@@ -87,7 +89,7 @@ std::string pdb(const FenPosition& position, std::string_view stipulation) {
     for (const int colour : {WHITE, BLACK}) {
         const auto found = groups(position, colour);
         std::transform(found.begin(), found.end(), std::back_inserter(parts), [&](const Group& group) {
-            return (colour == WHITE ? "w" : "s") + std::string(1, GERMAN[static_cast<std::size_t>(group.kind)]) + group.squares;
+            return std::string(colour == WHITE ? "w" : "s") + std::string(1, GERMAN[static_cast<std::size_t>(group.kind)]) + group.squares;
         });
     }
     if (!stipulation.empty()) parts.emplace_back(stipulation);
@@ -97,9 +99,9 @@ std::string pdb(const FenPosition& position, std::string_view stipulation) {
 
 std::string yacpdb(const FenPosition& position, std::string_view stipulation) {
     std::string out = "algebraic:\n";
-    out += "  white: [" + joined(single(position, WHITE, COMPOSERS_ENGLISH), ", ") + "]\n";
-    out += "  black: [" + joined(single(position, BLACK, COMPOSERS_ENGLISH), ", ") + "]\n";
-    if (!stipulation.empty()) out += "stipulation: \"" + std::string(stipulation) + "\"\n";
+    out += std::string("  white: [") + joined(single(position, WHITE, COMPOSERS_ENGLISH), ", ") + "]\n";
+    out += std::string("  black: [") + joined(single(position, BLACK, COMPOSERS_ENGLISH), ", ") + "]\n";
+    if (!stipulation.empty()) out += std::string("stipulation: \"") + std::string(stipulation) + "\"\n";
     return out;
 }
 
@@ -118,10 +120,10 @@ std::string latexDiagram(const FenPosition& position, std::string_view stipulati
     for (const int colour : {WHITE, BLACK}) {
         const auto found = single(position, colour, GERMAN);
         std::transform(found.begin(), found.end(), std::back_inserter(pieces),
-                       [&](const std::string& piece) { return (colour == WHITE ? "w" : "s") + piece; });
+                       [&](const std::string& piece) { return std::string(colour == WHITE ? "w" : "s") + piece; });
     }
-    std::string out = "\\begin{diagram}\n\\pieces{" + joined(pieces, ",") + "}\n";
-    if (!stipulation.empty()) out += "\\stipulation{" + latexText(stipulation) + "}\n";
+    std::string out = std::string("\\begin{diagram}\n\\pieces{") + joined(pieces, ",") + "}\n";
+    if (!stipulation.empty()) out += std::string("\\stipulation{") + latexText(stipulation) + "}\n";
     return out + "\\end{diagram}\n";
 }
 

@@ -84,11 +84,11 @@ std::string solutionText(const Solving& solving) {
             continue;
         }
         out += "1." + solution.key.san + '!';
-        if (!solution.threat.empty()) out += " (" + joined(solution.threat, 2) + ')';
+        if (!solution.threat.empty()) out += std::string(" (") + joined(solution.threat, 2) + ')';
         out += '\n';
         for (const Defence& defence : solution.variations) defenceLines(defence, 1, "1...", out);
     }
-    if (solving.unlisted > 0) out += "and " + digits(solving.unlisted) + " more\n";
+    if (solving.unlisted > 0) out += std::string("and ") + digits(solving.unlisted) + " more\n";
     if (solving.solutions.empty()) out += "no solution\n";
     for (const Try& attempt : solving.tries) {
         out += "1." + attempt.move.san + "? " + attempt.refutation.san + "!\n";
