@@ -14,7 +14,10 @@ namespace {
 std::string errorsOf(const ProblemReading& reading) {
     std::string text;
     for (const auto& error : reading.errors) {
-        text += (text.empty() ? "" : " ") + std::string(piecefen::problemErrorName(error.kind)) + "@" + std::to_string(error.at);
+        if (!text.empty()) text += ' ';
+        text += piecefen::problemErrorName(error.kind);
+        text += '@';
+        text += std::to_string(error.at);
     }
     return text;
 }

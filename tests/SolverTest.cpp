@@ -22,23 +22,28 @@ FenPosition fenOf(const std::string& fen) {
     return position;
 }
 
+// Words joined by spaces, each appended, never a literal added to a temporary (which GCC 12
+// warns of falsely in optimised builds).
+void addWord(std::string& text, const std::string& word) {
+    if (!text.empty()) text += ' ';
+    text += word;
+}
+
 std::string keys(const Solving& solving) {
     std::string text;
-    for (const auto& solution : solving.solutions) text += (text.empty() ? "" : " ") + solution.key.san;
+    for (const auto& solution : solving.solutions) addWord(text, solution.key.san);
     return text;
 }
 
 std::string threat(const Solving& solving) {
     std::string text;
-    for (const auto& move : solving.solutions.at(0).threat) text += (text.empty() ? "" : " ") + move.move.san;
+    for (const auto& move : solving.solutions.at(0).threat) addWord(text, move.move.san);
     return text;
 }
 
 std::string tries(const Solving& solving) {
     std::string text;
-    for (const auto& attempt : solving.tries) {
-        text += (text.empty() ? "" : " ") + attempt.move.san + "?" + attempt.refutation.san + "!";
-    }
+    for (const auto& attempt : solving.tries) addWord(text, attempt.move.san + "?" + attempt.refutation.san + "!");
     return text;
 }
 
@@ -68,7 +73,9 @@ TEST(Solver, PublishedTwoMovers) {
         EXPECT_EQ(keys(solving), key) << fen;
         EXPECT_FALSE(solving.cooked()) << fen;
         EXPECT_EQ(threat(solving), threatened) << fen;
-        const std::string found = " " + tries(solving) + " ";
+        std::string found = " ";
+        found += tries(solving);
+        found += ' ';
         std::string rest = published;
         for (std::size_t at = 0; !rest.empty(); rest.erase(0, at == std::string::npos ? rest.size() : at + 1)) {
             at = rest.find(' ');
