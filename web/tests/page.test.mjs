@@ -595,12 +595,11 @@ for (const engine of PUPPETEER_ENGINES) {
         await click(page, 'Import it');
         assert.equal(await valueOf(page, 'FEN'), 'rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2');
 
-        const started = Date.now();
+        // A long paste that is no FEN lists a screenful of errors, not one item for each byte.
         await paste(page, 'FEN', 'x'.repeat(10000));
         const listed = await page.$$eval('#fen-errors li', (items) => items.map((entry) => entry.textContent));
         assert.equal(listed.length, 11);
-        assert.match(listed.at(-1), /^and [\d,]+ more$/);
-        assert.ok(Date.now() - started < 5000);
+        assert.equal(listed.at(-1), 'and 9,992 more');
       });
 
     test('Play mode asks for the piece a pawn becomes, by click or key, and says mate, stalemate and a dead position, on a phone too',
