@@ -67,6 +67,9 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"white Kg1 Qb2 black Kg8", "", "6k1/8/8/8/8/8/1Q6/6K1 w - - 0 1", "", "en"},
         {"white Kg1 Tb2 Lc2 black Kg8", "", "6k1/8/8/8/8/8/1RB5/6K1 w - - 0 1", "", "de"},
         {"white Kg1 Tb2 c2 black Kg8", "", "6k1/8/8/8/8/8/1RP5/6K1 w - - 0 1", "", "de"},
+        // The colour letter s is German, whatever stands before it: B is a pawn.
+        {"wKg1 wBb2 sKg8", "", "6k1/8/8/8/8/8/1P6/6K1 w - - 0 1", "", "de"},
+        {"\\stipulation{\\#2}\n\\pieces{wKg1,wTf1,sKg8}", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "de"},
         // What the LaTeX writers write: "\#" is a "#".
         {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
          "h#2", "de"},
