@@ -113,6 +113,7 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"Weiß: Kg1 Qb2 Schwarz: Kg8", "", "piece@11"},
         {"White: Kg1 Qg1 Black: Kg8", "", "occupied@11"},
         {"White: Kg1 Black: Kg8 #12", "", "stipulation@22"},
+        {"White: Kg1 Black: Kg8 #0", "", "stipulation@22"},
         {"White: Kg1 Black: Kg8 #2 h#3", "", "stipulation@25"},
         {"begin pieces white kg1 black kg8 stipulation ser-h#3 end", "", "stipulation@45"},
         {"White: Kg1 Black: Kg8 (2+1)", "", "count@22"},
