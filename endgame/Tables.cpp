@@ -214,22 +214,14 @@ private:
             code = board::inCheck(board) ? MATED : DRAWN;
             return;
         }
-        int fastestWin = LONGEST;
-        int slowestLoss = -1;
-        bool drawnWayOut = false;
+        Best wayOut;  // of the moves that leave the table
         const bool mirrored = mayMirror(taken);
         std::ptrdiff_t inside = 0;
         children_.clear();
         for (const Move move : moves) {
             if (leavesTable(board, move)) {
                 const Code out = tables_.codeOf(board::afterMove(board, move));
-                if (isLoss(out)) {
-                    fastestWin = std::min(fastestWin, distanceOf(out) + 1);
-                } else if (isWin(out)) {
-                    slowestLoss = std::max(slowestLoss, distanceOf(out) + 1);
-                } else {
-                    drawnWayOut = true;
-                }
+                wayOut.add(out);
                 longest_ = std::max(longest_, distanceOf(out) + 1);
             } else if ((move.to - move.from == 16 || move.from - move.to == 16) && board.kindOn(move.from) == PAWN &&
                        enPassantTakes(board::afterMove(board, move))) {
@@ -242,13 +234,13 @@ private:
                 ++inside;
             }
         }
-        if (fastestWin < LONGEST) {
-            settle(index, codeOf(fastestWin));
-        } else if (!drawnWayOut) {
+        if (wayOut.wins()) {
+            settle(index, wayOut.code());
+        } else if (!wayOut.drawn) {
             std::sort(children_.begin(), children_.end());
             const auto distinct = mirrored ? std::unique(children_.begin(), children_.end()) - children_.begin() : inside;
             if (distinct == 0) {
-                settle(index, codeOf(slowestLoss));
+                settle(index, wayOut.code());
             } else {
                 counters_[index] = static_cast<std::uint8_t>(distinct);
             }
@@ -376,9 +368,7 @@ private:
         MoveList moves;
         board::generateMoves(board, moves);
         if (moves.size == 0) return board::inCheck(board) ? MATED : DRAWN;
-        int fastestWin = LONGEST;
-        int slowestLoss = -1;
-        bool allKnown = true;
+        Best best;  // a win not yet known to be no longer than `plies` counts as not known
         for (const Move move : moves) {
             const Board next = board::afterMove(board, move);
             Code code = UNKNOWN;
@@ -389,17 +379,10 @@ private:
             } else {
                 code = table_.codes[table_.indexOf(normalise(next).placement)];
             }
-            if (isLoss(code)) {
-                fastestWin = std::min(fastestWin, distanceOf(code) + 1);
-            } else if (isWin(code) && distanceOf(code) <= plies) {
-                slowestLoss = std::max(slowestLoss, distanceOf(code) + 1);
-            } else {
-                allKnown = false;
-            }
+            best.add(isWin(code) && distanceOf(code) > plies ? UNKNOWN : code);
         }
-        if (fastestWin <= plies + 1) return codeOf(fastestWin);
-        if (allKnown) return codeOf(slowestLoss);
-        return UNKNOWN;
+        if (best.fastestWin <= plies + 1) return best.code();
+        return best.drawn ? UNKNOWN : codeOf(best.slowestLoss);
     }
 
     Tables& tables_;
@@ -572,29 +555,26 @@ std::vector<std::string> successors(const std::string& key) {
                 add(std::move(theirs), std::move(mine));
             }
         };
+        // Each pawn of the side that moves may promote, against the other side's pieces as they stand.
+        const auto promotions = [&](const std::vector<int>& theirs) {
+            for (std::size_t pawn = 0; pawn < own.size(); ++pawn) {
+                if (own[pawn] != PAWN) continue;
+                for (const int kind : {QUEEN, ROOK, BISHOP, KNIGHT}) {
+                    std::vector<int> promoted = own;
+                    promoted[pawn] = kind;
+                    withSides(promoted, theirs);
+                }
+            }
+        };
         // A capture takes one of the other side's pieces; a promotion turns a pawn into a
         // piece, taking one on the way or not.
         for (std::size_t taken = 0; taken < other.size(); ++taken) {
             std::vector<int> left = other;
             left.erase(left.begin() + static_cast<std::ptrdiff_t>(taken));
             withSides(own, left);
-            for (std::size_t pawn = 0; pawn < own.size(); ++pawn) {
-                if (own[pawn] != PAWN) continue;
-                for (const int kind : {QUEEN, ROOK, BISHOP, KNIGHT}) {
-                    std::vector<int> promoted = own;
-                    promoted[pawn] = kind;
-                    withSides(promoted, left);
-                }
-            }
+            promotions(left);
         }
-        for (std::size_t pawn = 0; pawn < own.size(); ++pawn) {
-            if (own[pawn] != PAWN) continue;
-            for (const int kind : {QUEEN, ROOK, BISHOP, KNIGHT}) {
-                std::vector<int> promoted = own;
-                promoted[pawn] = kind;
-                withSides(promoted, other);
-            }
-        }
+        promotions(other);
     }
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
@@ -603,20 +583,9 @@ std::vector<std::string> successors(const std::string& key) {
 
 Code bestOf(const std::vector<Code>& children, bool inCheck) {
     if (children.empty()) return inCheck ? MATED : DRAWN;
-    int fastestWin = LONGEST;
-    int slowestLoss = -1;
-    bool drawn = false;
-    for (const Code code : children) {
-        if (isLoss(code)) {
-            fastestWin = std::min(fastestWin, distanceOf(code) + 1);
-        } else if (isWin(code)) {
-            slowestLoss = std::max(slowestLoss, distanceOf(code) + 1);
-        } else {
-            drawn = true;
-        }
-    }
-    if (fastestWin < LONGEST) return codeOf(fastestWin);
-    return drawn ? DRAWN : codeOf(slowestLoss);
+    Best best;
+    for (const Code code : children) best.add(code);
+    return best.code();
 }
 
 const Table& Tables::table(const std::string& key) {

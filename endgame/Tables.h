@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,26 @@ constexpr bool isLoss(Code code) {
 constexpr Code codeOf(int distance) {
     return static_cast<Code>(MATED + distance);
 }
+
+// The best of a position's moves, taken one at a time by what each is worth to the other
+// side: the fastest win, else a draw, else the slowest loss.
+struct Best {
+    int fastestWin = LONGEST;  // in plies
+    int slowestLoss = -1;
+    bool drawn = false;  // a move neither wins nor loses (or is not known yet)
+
+    void add(Code child) {
+        if (isLoss(child)) {
+            fastestWin = std::min(fastestWin, distanceOf(child) + 1);
+        } else if (isWin(child)) {
+            slowestLoss = std::max(slowestLoss, distanceOf(child) + 1);
+        } else {
+            drawn = true;
+        }
+    }
+    bool wins() const { return fastestWin < LONGEST; }
+    Code code() const { return wins() ? codeOf(fastestWin) : drawn ? DRAWN : codeOf(slowestLoss); }
+};
 
 constexpr int MOST_PIECES = 4;
 
