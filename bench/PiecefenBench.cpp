@@ -8,7 +8,7 @@
 #include <piecefen/notation/FenErrors.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
-#include <piecefen/rules/Problems.h>
+#include <piecefen/rules/Illegalities.h>
 #include <piecefen/notation/Problem.h>
 #include <piecefen/solver/Solver.h>
 
@@ -21,7 +21,7 @@ namespace {
 const std::string EXAMPLE = "Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7";
 const std::string OPENING = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const std::string MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/2ppP3/3P4/2PB1N2/PP1N1PPP/R1BQK2R w KQ d6 14 27";
-// Every square taken, and four kinds of problem to report, the material of both colours among them.
+// Every square taken, and four kinds of illegality to report, the material of both colours among them.
 // A double check that a knight's move gave, uncovering the rook: every last move is tried.
 const std::string DOUBLE_CHECK = "4k3/8/3N4/8/8/8/8/K3R3 b - - 0 1";
 const std::string CROWDED = "qqqqkqqq/pppppppp/QQQQQQQQ/nnnnnnnn/NNNNNNNN/PPPPPPPP/RRRRRRRR/BBBBKBBx b KQkq e6 0 1";
@@ -76,17 +76,17 @@ void fromFen(benchmark::State& state, const std::string& line) {
 BENCHMARK_CAPTURE(fromFen, opening, OPENING);
 BENCHMARK_CAPTURE(fromFen, middlegame, MIDDLEGAME);
 
-void problems(benchmark::State& state, const std::string& line) {
+void illegalities(benchmark::State& state, const std::string& line) {
     FenPosition position;
     position.fromFen(line);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(piecefen::problems(position));
+        benchmark::DoNotOptimize(piecefen::illegalities(position));
     }
 }
-BENCHMARK_CAPTURE(problems, opening, OPENING);
-BENCHMARK_CAPTURE(problems, middlegame, MIDDLEGAME);
-BENCHMARK_CAPTURE(problems, crowded, CROWDED);
-BENCHMARK_CAPTURE(problems, doubleCheck, DOUBLE_CHECK);
+BENCHMARK_CAPTURE(illegalities, opening, OPENING);
+BENCHMARK_CAPTURE(illegalities, middlegame, MIDDLEGAME);
+BENCHMARK_CAPTURE(illegalities, crowded, CROWDED);
+BENCHMARK_CAPTURE(illegalities, doubleCheck, DOUBLE_CHECK);
 
 void fenErrors(benchmark::State& state, const std::string& line) {
     for (auto _ : state) {

@@ -9,7 +9,7 @@ build=${2:-$here/../build/fuzz}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for entry in PieceListFuzz:piece_list:piece_list FenFuzz:fen:fen FenErrorsFuzz:fen_errors:fen CommandLineFuzz:command_line:piece_list ProblemsFuzz:problems:problems DiagramFuzz:diagram:problems MovesFuzz:moves:moves EndgameFuzz:endgame:fen:60 ProblemReaderFuzz:problem_reader:problem_reader; do
+for entry in PieceListFuzz:piece_list:piece_list FenFuzz:fen:fen FenErrorsFuzz:fen_errors:fen CommandLineFuzz:command_line:piece_list IllegalitiesFuzz:illegalities:illegalities DiagramFuzz:diagram:illegalities MovesFuzz:moves:moves EndgameFuzz:endgame:fen:60 ProblemReaderFuzz:problem_reader:problem_reader; do
     # An input may take up to ten seconds, or as long as the entry's fourth field says: the
     # first position of a new ending works out its table.
     IFS=: read -r target corpus dict timeout <<<"$entry"

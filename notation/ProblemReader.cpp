@@ -5,7 +5,7 @@
 #include "notation/Problem.h"
 #include "notation/Stipulation.h"
 #include "position/PieceLetters.h"
-#include "rules/Problems.h"
+#include "rules/Illegalities.h"
 
 namespace piecefen {
 

@@ -1,6 +1,6 @@
 #include "rules/Board.h"
 
-#include "rules/Problems.h"
+#include "rules/Illegalities.h"
 
 namespace piecefen::board {
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "solver/Solver.h"
@@ -6,92 +8,147 @@ namespace piecefen {
 
 namespace {
 
-std::string digits(std::size_t value) {
-    char text[24];
-    std::size_t at = sizeof text;
-    do {
-        text[--at] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    return {text + at, text + sizeof text};
-}
+using Kind = LinePart::Kind;
 
-std::string number(int move, bool defender) {
-    return digits(static_cast<std::size_t>(move)) + (defender ? "..." : ".");
-}
+// Lays the solution out a line at a time, each move with the position it leads to.
+class Layout {
+public:
+    explicit Layout(std::vector<SolutionLine>& lines) : lines_(lines) {}
 
-// One line for each way down the tree from a defence played at move `move`, with
-// `prefix` before it; moves that all end the play are joined by "/".
-void defenceLines(const Defence& defence, int move, const std::string& prefix, std::string& out) {
-    std::string line = prefix + defence.move.san;
+    void number(int move, bool defender) {
+        add(Kind::number, FenPosition::numberToText(move) + (defender ? "..." : "."));
+    }
+    void separator(const char* text) { add(Kind::separator, text); }
+    void words(std::string text) {
+        add(Kind::words, std::move(text));
+        end();
+    }
+
+    // A move played from `before`; gives the position after it.
+    FenPosition move(const FenPosition& before, const SolvedMove& move, const char* mark = "") {
+        FenPosition after = play(before, move.move);
+        line_.push_back(LinePart{Kind::move, move.san, move.uci, after.toFen(), mark});
+        return after;
+    }
+
+    void end() {
+        lines_.push_back(std::move(line_));
+        line_.clear();
+    }
+
+    // The parts so far, to start each of several lines that share them.
+    [[nodiscard]] SolutionLine parts() const { return line_; }
+    void restart(SolutionLine parts) { line_ = std::move(parts); }
+
+private:
+    void add(Kind kind, std::string text) { line_.push_back(LinePart{kind, std::move(text), {}, {}, {}}); }
+
+    std::vector<SolutionLine>& lines_;
+    SolutionLine line_;
+};
+
+// One line for each way down the tree from a defence played at move `move`, after the
+// parts the layout holds; moves that all end the play are joined by "/".
+void defenceLines(Layout& layout, const FenPosition& before, const Defence& defence, int move) {
+    const FenPosition after = layout.move(before, defence.move);
     const auto& replies = defence.replies;
     if (replies.empty()) {
-        out += line + '\n';
+        layout.end();
         return;
     }
-    line += ' ' + number(move + 1, false);
+    layout.separator(" ");
+    layout.number(move + 1, false);
     if (replies.front().defences.empty()) {
         for (std::size_t at = 0; at < replies.size(); ++at) {
-            if (at > 0) line += '/';
-            line += replies[at].move.san;
+            if (at > 0) layout.separator("/");
+            layout.move(after, replies[at].move);
         }
-        out += line + '\n';
+        layout.end();
         return;
     }
-    line += replies.front().move.san + ' ';
-    for (const Defence& next : replies.front().defences) defenceLines(next, move + 1, line, out);
-}
-
-std::string joined(const std::vector<Continuation>& moves, int move) {
-    std::string text = number(move, false);
-    for (std::size_t at = 0; at < moves.size(); ++at) {
-        if (at > 0) text += '/';
-        text += moves[at].move.san;
+    const FenPosition next = layout.move(after, replies.front().move);
+    layout.separator(" ");
+    const SolutionLine shared = layout.parts();
+    for (const Defence& deeper : replies.front().defences) {
+        layout.restart(shared);
+        defenceLines(layout, next, deeper, move + 1);
     }
-    return text;
 }
 
-std::string helpLine(const std::vector<SolvedMove>& line, bool half) {
-    std::string text;
+void helpLine(Layout& layout, FenPosition position, const std::vector<SolvedMove>& line, bool half) {
     // A half-move helpmate starts with the mating side, written as if a move came before it.
     std::size_t ply = half ? 1 : 0;
-    for (const SolvedMove& move : line) {
+    for (std::size_t at = 0; at < line.size(); ++at, ++ply) {
         const int moveNumber = static_cast<int>(ply / 2) + 1;
         if (ply % 2 == 0) {
-            if (!text.empty()) text += ' ';
-            text += number(moveNumber, false);
-        } else if (text.empty()) {
-            text += number(moveNumber, true);
+            if (at > 0) layout.separator(" ");
+            layout.number(moveNumber, false);
+        } else if (at == 0) {
+            layout.number(moveNumber, true);
         } else {
-            text += ' ';
+            layout.separator(" ");
         }
-        text += move.san;
-        ++ply;
+        position = layout.move(position, line[at]);
     }
-    return text;
+    layout.end();
 }
 
 }  // namespace
+
+std::vector<SolutionLine> solutionLines(const Solving& solving) {
+    std::vector<SolutionLine> lines;
+    if (solving.status != SolveStatus::solved) return lines;
+    Layout layout(lines);
+    const FenPosition& start = solving.position;
+    const bool half = solving.stipulation.find(".5") != std::string::npos;
+    for (const Solution& solution : solving.solutions) {
+        if (!solution.line.empty()) {
+            helpLine(layout, start, solution.line, half);
+            continue;
+        }
+        layout.number(1, false);
+        const FenPosition keyed = layout.move(start, solution.key, "!");
+        if (!solution.threat.empty()) {
+            layout.separator(" (");
+            layout.number(2, false);
+            // What the key threatens is played as if the other side could pass.
+            FenPosition passed = keyed;
+            passed.sideToMove = 1 - keyed.sideToMove;
+            passed.enPassant = "-";
+            for (std::size_t at = 0; at < solution.threat.size(); ++at) {
+                if (at > 0) layout.separator("/");
+                layout.move(passed, solution.threat[at].move);
+            }
+            layout.separator(")");
+        }
+        layout.end();
+        for (const Defence& defence : solution.variations) {
+            layout.number(1, true);
+            defenceLines(layout, keyed, defence, 1);
+        }
+    }
+    if (solving.unlisted > 0) {
+        layout.words("and " + FenPosition::numberToText(static_cast<std::int32_t>(std::min<std::size_t>(solving.unlisted, INT32_MAX))) +
+                     " more");
+    }
+    if (solving.solutions.empty()) layout.words("no solution");
+    for (const Try& attempt : solving.tries) {
+        layout.number(1, false);
+        const FenPosition tried = layout.move(start, attempt.move, "?");
+        layout.separator(" ");
+        layout.move(tried, attempt.refutation, "!");
+        layout.end();
+    }
+    return lines;
+}
 
 std::string solutionText(const Solving& solving) {
     if (solving.status == SolveStatus::stipulation) return "not a stipulation the solver takes\n";
     if (solving.status == SolveStatus::unplayable) return "not a position that can be played\n";
     std::string out;
-    const bool half = solving.stipulation.find(".5") != std::string::npos;
-    for (const Solution& solution : solving.solutions) {
-        if (!solution.line.empty()) {
-            out += helpLine(solution.line, half) + '\n';
-            continue;
-        }
-        out += "1." + solution.key.san + '!';
-        if (!solution.threat.empty()) out += std::string(" (") + joined(solution.threat, 2) + ')';
+    for (const SolutionLine& line : solutionLines(solving)) {
+        for (const LinePart& part : line) out += part.text + part.mark;
         out += '\n';
-        for (const Defence& defence : solution.variations) defenceLines(defence, 1, "1...", out);
-    }
-    if (solving.unlisted > 0) out += std::string("and ") + digits(solving.unlisted) + " more\n";
-    if (solving.solutions.empty()) out += "no solution\n";
-    for (const Try& attempt : solving.tries) {
-        out += "1." + attempt.move.san + "? " + attempt.refutation.san + "!\n";
     }
     return out;
 }

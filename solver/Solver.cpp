@@ -377,6 +377,7 @@ struct Solver::State {
 Solver::Solver(const FenPosition& position, std::string_view stipulation) : state_(std::make_unique<State>()) {
     State& state = *state_;
     state.solving.stipulation = std::string(stipulation);
+    state.solving.position = position;
     const auto parsed = stipulation::read(stipulation);
     const int most = !parsed                        ? 0
                      : parsed->aim == Aim::direct ? MOST_DIRECT_MOVES

@@ -64,6 +64,8 @@ enum class SolveStatus : std::uint8_t {
 struct Solving {
     SolveStatus status = SolveStatus::solved;
     std::string stipulation;
+    // The position solved, as it was given.
+    FenPosition position;
     std::vector<Solution> solutions;
     // Solutions found beyond the first hundred, counted and left out: a position with
     // thousands of helpmates is no problem, and its lines would fill the memory.
@@ -101,12 +103,36 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// One part of a line of the solution as composers write it.
+struct LinePart {
+    enum class Kind : std::uint8_t {
+        number,     // "1." or "1..."
+        separator,  // " ", "/", " (" or ")"
+        move,       // a move: its SAN in `text`, with its UCI, the FEN line after it and its mark
+        words,      // "no solution", "and 12 more"
+    };
+    Kind kind = Kind::words;
+    std::string text;
+    std::string uci;
+    std::string fen;
+    // "!" after a key or a refutation, "?" after a try; a check or mate is in the SAN.
+    std::string mark;
+
+    bool operator==(const LinePart&) const = default;
+};
+using SolutionLine = std::vector<LinePart>;
+
+// The answer in the composers' layout as lines of parts, which solutionText() writes out
+// and a page can show move by move: "1.Qb8! (2.Qb2#)", then "1...Kc1 2.Qb1#" for each
+// defence; helpmate lines as "1.Kd4 Qc5+ 2.Ke5 Qe7#"; tries as "1.Qc3? b1=Q!"; "no solution"
+// when there is none. Empty for a stipulation the solver does not take or an unplayable position.
+PIECEFEN_API std::vector<SolutionLine> solutionLines(const Solving& solving);
+
 // The whole answer at once.
 PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipulation);
 
-// The answer in the composers' layout, one line each: "1.Qb8! (2.Qb2#)", then
-// "1...Kc1 2.Qb1#" for each defence; tries as "1.Qc3? b1=Q!"; helpmate lines as
-// "1.Kd4 Qc5+ 2.Ke5 Qe7#"; "no solution" when there is none.
+// solutionLines() as text, a line each; a line that says why for a stipulation the solver
+// does not take or an unplayable position.
 PIECEFEN_API std::string solutionText(const Solving& solving);
 
 // The status's stable name, such as "unplayable".

@@ -5,7 +5,7 @@
 
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
-#include <piecefen/rules/Problems.h>
+#include <piecefen/rules/Illegalities.h>
 
 using piecefen::FenPosition;
 using piecefen::Move;
@@ -313,7 +313,7 @@ TEST(Moves, Outcome) {
 
 // The records legalMoves() refuses are exactly those whose problems forbid play.
 TEST(Moves, UnplayableIsWhatProblemsForbid) {
-    using piecefen::ProblemKind;
+    using piecefen::IllegalityKind;
     std::mt19937 random(7);
     constexpr char BYTES[] = "KQRBNPkqrbnp......x";
     for (int trial = 0; trial < 3000; ++trial) {
@@ -326,10 +326,10 @@ TEST(Moves, UnplayableIsWhatProblemsForbid) {
         position.board[random() % 64] = 'k';
         position.sideToMove = static_cast<std::int32_t>(random() % 2);
         bool forbidden = false;
-        for (const auto& problem : piecefen::problems(position)) {
-            forbidden = forbidden || problem.kind == ProblemKind::noWhiteKing || problem.kind == ProblemKind::noBlackKing ||
-                        problem.kind == ProblemKind::tooManyKings || problem.kind == ProblemKind::pawnOnBackRank ||
-                        problem.kind == ProblemKind::oppositeCheck || problem.kind == ProblemKind::notAPiece;
+        for (const auto& illegality : piecefen::illegalities(position)) {
+            forbidden = forbidden || illegality.kind == IllegalityKind::noWhiteKing || illegality.kind == IllegalityKind::noBlackKing ||
+                        illegality.kind == IllegalityKind::tooManyKings || illegality.kind == IllegalityKind::pawnOnBackRank ||
+                        illegality.kind == IllegalityKind::oppositeCheck || illegality.kind == IllegalityKind::notAPiece;
         }
         EXPECT_EQ(piecefen::outcome(position) == Outcome::unplayable, forbidden) << position.toFen();
     }

@@ -6,7 +6,7 @@
 
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
-#include <piecefen/rules/Problems.h>
+#include <piecefen/rules/Illegalities.h>
 #include <piecefen/solver/Solver.h>
 
 using piecefen::FenPosition;
@@ -137,6 +137,52 @@ TEST(Solver, TextAsComposersWriteIt) {
     }
 }
 
+// The lines as parts: each move carries the position after it, reached from the position
+// before it in the same line, and a mate sign means a mated king there.
+TEST(Solver, LinesCarryEachMovesPosition) {
+    using Kind = piecefen::LinePart::Kind;
+    const std::pair<const char*, const char*> CASES[] = {
+        {"5K2/7k/8/8/2B5/4R3/8/8 w - - 0 1", "#2"},
+        {"5R2/8/8/8/1K6/4B3/8/k7 w - - 0 1", "#2"},
+        {"R2R4/1Bk5/2B2b2/8/7R/3K4/8/q7 w - - 0 1", "#3"},
+        {"8/k7/3KR3/6n1/8/8/8/8 w - - 0 1", "h#1.5"},
+        {"4QK2/1q5k/8/7B/3Q4/8/8/8 w - - 0 1", "s#1"},
+    };
+    for (const auto& [fen, stipulation] : CASES) {
+        const Solving solving = piecefen::solve(fenOf(fen), stipulation);
+        // A key (or a try) is played from the problem; a defence from the key's position
+        // (a line before); a threat as if the defender passed; any other move from the
+        // position before it.
+        std::vector<FenPosition> before{solving.position};
+        for (const auto& line : piecefen::solutionLines(solving)) {
+            std::string text;
+            for (const auto& part : line) {
+                text += part.text + part.mark;
+                if (part.kind != Kind::move) continue;
+                bool reached = false;
+                for (const FenPosition& from : before) {
+                    const auto move = piecefen::readMove(from, part.uci);
+                    reached = reached || (move && piecefen::play(from, *move).toFen() == part.fen);
+                }
+                EXPECT_TRUE(reached) << text;
+                const FenPosition after = fenOf(part.fen);
+                EXPECT_EQ(part.text.back() == '#', piecefen::outcome(after) == piecefen::Outcome::checkmate) << text;
+                before.push_back(after);
+                FenPosition passed = after;
+                passed.sideToMove = 1 - after.sideToMove;
+                passed.enPassant = "-";
+                before.push_back(passed);
+            }
+        }
+    }
+    const auto lines = piecefen::solutionLines(piecefen::solve(fenOf("5R2/8/8/8/1K6/4B3/8/k7 w - - 0 1"), "#2"));
+    ASSERT_EQ(lines.size(), 2U);
+    std::string kinds;
+    for (const auto& part : lines[0]) kinds += "NSMW"[static_cast<int>(part.kind)] + part.mark;
+    EXPECT_EQ(kinds, "NM!SNMS");
+    EXPECT_TRUE(piecefen::solutionLines(piecefen::solve(fenOf("k7/8/1K6/8/8/8/8/8 w - - 0 1"), "#6")).empty());
+}
+
 TEST(Solver, StatusNames) {
     EXPECT_EQ(piecefen::solveStatusName(SolveStatus::solved), "solved");
     EXPECT_EQ(piecefen::solveStatusName(SolveStatus::stipulation), "stipulation");
@@ -260,7 +306,7 @@ TEST(Solver, AgreesWithAPlainSearch) {
             put('k');
             for (int piece = 2; piece < pieces; ++piece) put(letters[random() % letters.size()]);
             position.sideToMove = aim == 'h' && !half ? 1 : 0;
-            if (!piecefen::problems(position).empty() || piecefen::legalMoves(position).empty()) continue;
+            if (!piecefen::illegalities(position).empty() || piecefen::legalMoves(position).empty()) continue;
             ++made;
             const Solving solving = piecefen::solve(position, stipulation);
             const std::string fen = position.toFen();

@@ -14,40 +14,24 @@
 #include "notation/TablebaseAddress.h"
 #include "position/FenPosition.h"
 #include "rules/Moves.h"
-#include "rules/Problems.h"
+#include "notation/Json.h"
+#include "rules/Illegalities.h"
 #include "solver/Solver.h"
 
-// The library's boundary with JavaScript. Texts cross as a pointer and a length in the
-// module's memory, so that every byte, NUL included, arrives as it was sent; each answer
-// is a block that the caller frees: the length of the answer in four bytes, little-endian
-// as WebAssembly's memory is, then the answer's bytes.
+// The library's boundary with JavaScript. Each text crosses as a pointer and a length of
+// its own in the module's memory, so that every byte, NUL and line breaks included,
+// arrives as it was sent and no text can stand for another argument. Each answer is a
+// block that the caller frees: the length of the answer in four bytes, little-endian as
+// WebAssembly's memory is, then the answer's bytes: one text, or JSON that JsonWriter
+// wrote for anything with parts, or (for perft and the legal moves, where it pays) a few
+// fixed-width fields.
 
 namespace {
-
-// Where the record's block, which piecefen_read_fen writes and piecefen_write_fen reads,
-// keeps each field after the 64 squares. bindings.js names the same offsets, and its tests
-// compare them with what piecefen_record_layout gives.
-enum RecordField : std::uint32_t {
-    CASTLING = 64,  // four bytes, 0 or 1: white king side, white queen side, black king side, black queen side
-    SIDE_TO_MOVE = 68,
-    HALFMOVE_CLOCK = 72,
-    MOVE_NUMBER = 76,
-    EN_PASSANT = 80,  // to the end of the block
-};
-constexpr std::uint32_t RECORD_LAYOUT[] = {CASTLING, SIDE_TO_MOVE, HALFMOVE_CLOCK, MOVE_NUMBER, EN_PASSANT};
 
 void putWord(char* at, std::uint32_t value) {
     for (int byte = 0; byte < 4; ++byte) {
         at[byte] = static_cast<char>((value >> (8 * byte)) & 0xFF);
     }
-}
-
-std::uint32_t getWord(const char* at) {
-    std::uint32_t value = 0;
-    for (int byte = 0; byte < 4; ++byte) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[byte])) << (8 * byte);
-    }
-    return value;
 }
 
 char* answer(const std::string& bytes) {
@@ -85,59 +69,74 @@ piecefen::Solver*& solver() {
     return current;
 }
 
-// A request's lines: the first `count` lines and the rest of the text after them.
-std::vector<std::string_view> linesOf(std::string_view request, std::size_t count) {
-    std::vector<std::string_view> lines;
-    while (lines.size() < count) {
-        const std::size_t end = request.find('\n');
-        if (end == std::string_view::npos) break;
-        lines.push_back(request.substr(0, end));
-        request.remove_prefix(end + 1);
+std::string_view viewOf(const char* text, std::size_t size) {
+    return {text, size};
+}
+
+std::string squareName(int index) {
+    return {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
+}
+
+// The names of the squares of a set of 64 bits, bit i board index i (a8 first).
+void writeSquares(piecefen::JsonWriter& out, std::uint64_t squares) {
+    out.beginArray();
+    for (int index = 0; index < 64; ++index) {
+        if ((squares >> index & 1U) != 0) out.text(squareName(index));
     }
-    lines.push_back(request);
-    return lines;
+    out.endArray();
 }
 
-// JSON of the solver's answer; moves and stipulations are ASCII with nothing to escape.
-std::string json(const piecefen::SolvedMove& move) {
-    return "{\"uci\":\"" + move.uci + "\",\"san\":\"" + move.san + "\"}";
+void writeCastling(piecefen::JsonWriter& out, const bool (&rights)[2][2]) {
+    out.beginArray();
+    for (const auto& colour : rights) out.beginArray().boolean(colour[0]).boolean(colour[1]).endArray();
+    out.endArray();
 }
 
-template <typename Item, typename Write>
-std::string jsonList(const std::vector<Item>& items, Write write) {
-    std::string out = "[";
-    for (const Item& item : items) {
-        if (out.size() > 1) out += ',';
-        out += write(item);
-    }
-    return out + ']';
+void write(piecefen::JsonWriter& out, const piecefen::SolvedMove& move) {
+    out.beginObject().key("uci").text(move.uci).key("san").text(move.san).endObject();
 }
 
-std::string json(const piecefen::Defence& defence);
+void write(piecefen::JsonWriter& out, const piecefen::Defence& defence);
 
-std::string json(const piecefen::Continuation& continuation) {
-    return "{\"move\":" + json(continuation.move) + ",\"defences\":" +
-           jsonList(continuation.defences, [](const piecefen::Defence& defence) { return json(defence); }) + '}';
+void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation) {
+    out.beginObject().key("move");
+    write(out, continuation.move);
+    out.key("defences").beginArray();
+    for (const auto& defence : continuation.defences) write(out, defence);
+    out.endArray().endObject();
 }
 
-std::string json(const piecefen::Defence& defence) {
-    return "{\"move\":" + json(defence.move) + ",\"replies\":" +
-           jsonList(defence.replies, [](const piecefen::Continuation& reply) { return json(reply); }) + '}';
+void write(piecefen::JsonWriter& out, const piecefen::Defence& defence) {
+    out.beginObject().key("move");
+    write(out, defence.move);
+    out.key("replies").beginArray();
+    for (const auto& reply : defence.replies) write(out, reply);
+    out.endArray().endObject();
 }
 
-std::string json(const piecefen::Solution& solution) {
+void write(piecefen::JsonWriter& out, const piecefen::Solution& solution) {
+    out.beginObject();
     if (!solution.line.empty()) {
-        return "{\"line\":" + jsonList(solution.line, [](const piecefen::SolvedMove& move) { return json(move); }) + '}';
+        out.key("line").beginArray();
+        for (const auto& move : solution.line) write(out, move);
+        out.endArray().endObject();
+        return;
     }
-    return "{\"key\":" + json(solution.key) + ",\"moves\":" + piecefen::FenPosition::numberToText(solution.moves) +
-           ",\"threat\":" + jsonList(solution.threat, [](const piecefen::Continuation& move) { return json(move.move); }) +
-           ",\"variations\":" + jsonList(solution.variations, [](const piecefen::Defence& defence) { return json(defence); }) + '}';
+    out.key("key");
+    write(out, solution.key);
+    out.key("moves").number(solution.moves).key("threat").beginArray();
+    for (const auto& move : solution.threat) write(out, move.move);
+    out.endArray().key("variations").beginArray();
+    for (const auto& defence : solution.variations) write(out, defence);
+    out.endArray().endObject();
 }
 
-std::string plies(const std::optional<int>& dtm) {
-    if (!dtm) return "-";
-    // Plies to mate are a few hundred at most, either sign.
-    return (*dtm < 0 ? "-" : "") + piecefen::FenPosition::numberToText(*dtm < 0 ? -*dtm : *dtm);
+void writePlies(piecefen::JsonWriter& out, const std::optional<int>& dtm) {
+    if (dtm) {
+        out.number(*dtm);
+    } else {
+        out.null();
+    }
 }
 
 }  // namespace
@@ -177,96 +176,70 @@ char* piecefen_tablebase_address_of_fen(const char* text, std::size_t size) {
     return answer(piecefen::tablebaseAddress(fenAt(text, size).toFen()));
 }
 
-// The record a FEN line fills, field by field at the offsets of RECORD_LAYOUT: the 64
-// squares, the castling rights, then three counters in four bytes each, and last the
-// en-passant text.
+// The record a FEN line fills, as JSON: the board and the en-passant text a character a
+// byte, as the record holds them.
 char* piecefen_read_fen(const char* text, std::size_t size) {
     const piecefen::FenPosition position = fenAt(text, size);
-    std::string record(EN_PASSANT, '\0');
-    std::copy(std::begin(position.board), std::end(position.board), record.begin());
-    const auto& rights = position.castling;
-    std::uint32_t at = CASTLING;
-    for (const bool right : {rights[0][0], rights[0][1], rights[1][0], rights[1][1]}) {
-        record[at++] = static_cast<char>(right ? 1 : 0);
-    }
-    putWord(&record[SIDE_TO_MOVE], static_cast<std::uint32_t>(position.sideToMove));
-    putWord(&record[HALFMOVE_CLOCK], static_cast<std::uint32_t>(position.halfmoveClock));
-    putWord(&record[MOVE_NUMBER], static_cast<std::uint32_t>(position.moveNumber));
-    record += position.enPassant;
-    return answer(record);
+    piecefen::JsonWriter out;
+    out.beginObject().key("board").bytes(viewOf(position.board, 64)).key("sideToMove").number(position.sideToMove);
+    out.key("castling");
+    writeCastling(out, position.castling);
+    out.key("enPassant").bytes(position.enPassant).key("halfmoveClock").number(position.halfmoveClock);
+    out.key("moveNumber").number(position.moveNumber).endObject();
+    return answer(out.str());
 }
 
-// The FEN line of a record in the block piecefen_read_fen answers with; a block too short
-// to hold every field leaves the record as it starts.
-char* piecefen_write_fen(const char* block, std::size_t size) {
+// The FEN line of a record: the board's 64 bytes (any other length leaves the record's
+// board empty), the en-passant text, the castling rights as four bits (white king side
+// first) and the three numbers.
+char* piecefen_write_fen(const char* board, std::size_t boardSize, const char* enPassant, std::size_t enPassantSize,
+                         std::uint32_t castling, std::int32_t sideToMove, std::int32_t halfmoveClock, std::int32_t moveNumber) {
     piecefen::FenPosition position;
-    if (size >= EN_PASSANT) {
-        std::copy(block, block + 64, std::begin(position.board));
-        for (std::uint32_t right = 0; right < 4; ++right) {
-            position.castling[right / 2][right % 2] = block[CASTLING + right] != 0;
-        }
-        position.sideToMove = static_cast<std::int32_t>(getWord(block + SIDE_TO_MOVE));
-        position.halfmoveClock = static_cast<std::int32_t>(getWord(block + HALFMOVE_CLOCK));
-        position.moveNumber = static_cast<std::int32_t>(getWord(block + MOVE_NUMBER));
-        position.enPassant.assign(block + EN_PASSANT, size - EN_PASSANT);
-    }
+    if (boardSize == 64) std::copy(board, board + 64, std::begin(position.board));
+    for (std::uint32_t right = 0; right < 4; ++right) position.castling[right / 2][right % 2] = (castling >> right & 1U) != 0;
+    position.sideToMove = sideToMove;
+    position.halfmoveClock = halfmoveClock;
+    position.moveNumber = moveNumber;
+    position.enPassant.assign(enPassant, enPassantSize);
     return answer(position.toFen());
 }
 
-// The offsets of piecefen_read_fen's fields, in RecordField's order, four bytes each.
-const std::uint32_t* piecefen_record_layout() {
-    return RECORD_LAYOUT;
-}
-
-// What is wrong with the position of a FEN line: nine bytes a problem, its kind and then
-// its squares as a set of 64 bits, little-endian.
-char* piecefen_problems(const char* text, std::size_t size) {
-    std::string block;
-    for (const auto& [kind, squares] : piecefen::problems(fenAt(text, size))) {
-        block += static_cast<char>(kind);
-        block.append(8, '\0');
-        putWord(&block[block.size() - 8], static_cast<std::uint32_t>(squares));
-        putWord(&block[block.size() - 4], static_cast<std::uint32_t>(squares >> 32));
+// What is wrong with the position of a FEN line: each illegality's name and squares.
+char* piecefen_illegalities(const char* text, std::size_t size) {
+    piecefen::JsonWriter out;
+    out.beginArray();
+    for (const auto& [kind, squares] : piecefen::illegalities(fenAt(text, size))) {
+        out.beginObject().key("illegality").text(piecefen::illegalityName(kind)).key("squares");
+        writeSquares(out, squares);
+        out.endObject();
     }
-    return answer(block);
+    out.endArray();
+    return answer(out.str());
 }
 
-// What the board of a FEN line allows: the four castling rights in a byte each, as
-// piecefen_read_fen lays them out, then the en-passant squares as a set of 64 bits.
+// What the board of a FEN line allows in the castling and en-passant fields.
 char* piecefen_allowed_fields(const char* text, std::size_t size) {
     const auto allowed = piecefen::allowedFields(fenAt(text, size));
-    std::string block(12, '\0');
-    for (std::size_t right = 0; right < 4; ++right) block[right] = static_cast<char>(allowed.castling[right / 2][right % 2] ? 1 : 0);
-    putWord(&block[4], static_cast<std::uint32_t>(allowed.enPassant));
-    putWord(&block[8], static_cast<std::uint32_t>(allowed.enPassant >> 32));
-    return answer(block);
+    piecefen::JsonWriter out;
+    out.beginObject().key("castling");
+    writeCastling(out, allowed.castling);
+    out.key("enPassant");
+    writeSquares(out, allowed.enPassant);
+    out.endObject();
+    return answer(out.str());
 }
 
-// The name of a kind of problem, such as "opposite-check"; empty past the last kind.
-char* piecefen_problem_name(std::uint32_t kind) {
-    return answer(std::string(piecefen::problemName(static_cast<piecefen::ProblemKind>(std::min<std::uint32_t>(kind, 255)))));
-}
-
-// Where a FEN line departs from FEN: five bytes an error, its kind and then the byte
-// offset where it stands, little-endian.
+// Where a FEN line departs from FEN: each error's name and the byte offset where it stands.
 char* piecefen_fen_errors(const char* text, std::size_t size) {
-    std::string block;
-    for (const auto& [kind, at] : piecefen::fenErrors(std::string_view(text, size))) {
-        block += static_cast<char>(kind);
-        block.append(4, '\0');
-        putWord(&block[block.size() - 4], static_cast<std::uint32_t>(at));
+    piecefen::JsonWriter out;
+    out.beginArray();
+    for (const auto& [kind, at] : piecefen::fenErrors(viewOf(text, size))) {
+        out.beginObject().key("error").text(piecefen::fenErrorName(kind)).key("offset").number(static_cast<std::int64_t>(at)).endObject();
     }
-    return answer(block);
+    out.endArray();
+    return answer(out.str());
 }
 
-// Where the block piecefen_to_svg reads keeps each part: the size, a byte of flags, the
-// marks in two words (the low one first), then the arrows, the caption and the FEN line.
-enum DiagramField : std::uint32_t {
-    DIAGRAM_SIZE = 0,
-    DIAGRAM_FLAGS = 4,
-    DIAGRAM_MARKS = 5,
-    DIAGRAM_ARROWS = 13,  // a word with their number, then two bytes an arrow: from, to
-};
 enum DiagramFlag : unsigned {
     FLIPPED = 1,
     COORDINATES = 2,
@@ -276,32 +249,25 @@ enum DiagramFlag : unsigned {
     PRINT = 32,
 };
 
-// A diagram of the position of a FEN line, from the block DiagramField describes: after
-// the arrows, a word with the caption's length, the caption, and the FEN line to the end.
-// A block too short for what it says it holds gives the diagram of the empty board.
-char* piecefen_to_svg(const char* block, std::size_t size) {
+// A diagram of the position of a FEN line: the caption as its own text, the arrows two
+// bytes each (from, to: board indices), the size, the DiagramFlag bits and the marked
+// squares as two words, the low one first.
+char* piecefen_to_svg(const char* fen, std::size_t fenSize, const char* caption, std::size_t captionSize, const char* arrows,
+                      std::size_t arrowsSize, std::uint32_t size, std::uint32_t flags, std::uint32_t marksLow, std::uint32_t marksHigh) {
     piecefen::DiagramOptions options;
-    piecefen::FenPosition position;
-    // In 64 bits, so that no length the block claims can wrap round.
-    const std::uint64_t arrowsEnd = size >= DIAGRAM_ARROWS + 4 ? DIAGRAM_ARROWS + 4 + 2 * std::uint64_t{getWord(block + DIAGRAM_ARROWS)} : 0;
-    const std::uint64_t captionEnd = arrowsEnd != 0 && arrowsEnd + 4 <= size ? arrowsEnd + 4 + getWord(block + arrowsEnd) : 0;
-    if (captionEnd != 0 && captionEnd <= size) {
-        options.size = static_cast<int>(getWord(block + DIAGRAM_SIZE));
-        const auto flags = static_cast<unsigned char>(block[DIAGRAM_FLAGS]);
-        options.flipped = (flags & FLIPPED) != 0;
-        options.coordinates = (flags & COORDINATES) != 0;
-        options.border = (flags & BORDER) != 0;
-        options.sideToMove = (flags & MARKER_BESIDE) != 0;
-        options.count = (flags & COUNT) != 0;
-        options.theme = (flags & PRINT) != 0 ? piecefen::DiagramTheme::print : piecefen::DiagramTheme::classic;
-        options.marks = getWord(block + DIAGRAM_MARKS) | std::uint64_t{getWord(block + DIAGRAM_MARKS + 4)} << 32;
-        for (std::size_t at = DIAGRAM_ARROWS + 4; at < arrowsEnd; at += 2) {
-            options.arrows.push_back({static_cast<unsigned char>(block[at]), static_cast<unsigned char>(block[at + 1])});
-        }
-        options.caption.assign(block + arrowsEnd + 4, static_cast<std::size_t>(captionEnd - arrowsEnd - 4));
-        position.fromFen(std::string(block + captionEnd, static_cast<std::size_t>(size - captionEnd)));
+    options.size = static_cast<int>(std::min<std::uint32_t>(size, 1U << 20));
+    options.flipped = (flags & FLIPPED) != 0;
+    options.coordinates = (flags & COORDINATES) != 0;
+    options.border = (flags & BORDER) != 0;
+    options.sideToMove = (flags & MARKER_BESIDE) != 0;
+    options.count = (flags & COUNT) != 0;
+    options.theme = (flags & PRINT) != 0 ? piecefen::DiagramTheme::print : piecefen::DiagramTheme::classic;
+    options.marks = marksLow | std::uint64_t{marksHigh} << 32;
+    for (std::size_t at = 0; at + 1 < arrowsSize; at += 2) {
+        options.arrows.push_back({static_cast<unsigned char>(arrows[at]), static_cast<unsigned char>(arrows[at + 1])});
     }
-    return answer(piecefen::toSvg(position, options));
+    options.caption.assign(caption, captionSize);
+    return answer(piecefen::toSvg(fenAt(fen, fenSize), options));
 }
 
 // One piece as the diagrams draw it, `size` pixels square.
@@ -309,14 +275,10 @@ char* piecefen_piece_svg(std::uint32_t piece, std::uint32_t size) {
     return answer(piecefen::pieceSvg(static_cast<char>(piece & 0xFF), static_cast<int>(std::min<std::uint32_t>(size, 1U << 20))));
 }
 
-// The name of a kind of FEN error, such as "rank-length"; empty past the last kind.
-char* piecefen_fen_error_name(std::uint32_t kind) {
-    return answer(std::string(piecefen::fenErrorName(static_cast<piecefen::FenErrorKind>(std::min<std::uint32_t>(kind, 255)))));
-}
-
 // The legal moves of the position of a FEN line, in legalMoves' order: for each, its from
 // and to squares and its promotion letter (0 for none) in a byte each, then its UCI and its
-// SAN, each a byte with its length and then its text.
+// SAN, each a byte with its length and then its text. Fixed fields rather than JSON, since
+// the page asks for them on every click.
 char* piecefen_legal_moves(const char* text, std::size_t size) {
     const piecefen::FenPosition position = fenAt(text, size);
     std::string block;
@@ -339,15 +301,11 @@ char* piecefen_perft(const char* text, std::size_t size, std::int32_t depth) {
     return answer(block);
 }
 
-// The FEN line after a move: the text is the move as SAN or UCI, a line break, and the
-// FEN line. The empty text where the move is not legal there.
-char* piecefen_play(const char* text, std::size_t size) {
-    const std::string_view request(text, size);
-    const std::size_t lineEnd = request.find('\n');
-    if (lineEnd == std::string_view::npos) return answer({});
-    const piecefen::FenPosition position = fenAt(text + lineEnd + 1, size - lineEnd - 1);
-    const auto move = piecefen::readMove(position, request.substr(0, lineEnd));
-    return answer(move ? piecefen::play(position, *move).toFen() : std::string());
+// The FEN line after a move given as SAN or UCI; the empty text where it is not legal there.
+char* piecefen_play(const char* fen, std::size_t fenSize, const char* move, std::size_t moveSize) {
+    const piecefen::FenPosition position = fenAt(fen, fenSize);
+    const auto legal = piecefen::readMove(position, viewOf(move, moveSize));
+    return answer(legal ? piecefen::play(position, *legal).toFen() : std::string());
 }
 
 // How the game stands in the position of a FEN line, as the number of its Outcome.
@@ -382,61 +340,76 @@ char* piecefen_endgame_table(const char* text, std::size_t size) {
     return answer(piecefen::endgameTable(fenAt(text, size)));
 }
 
-// The verdict as lines: "category dtm fifty" for the position ("-" for no dtm, the fifty-move
-// flag 0 or 1), then "uci san category dtm" for each move, best first; nothing for a
-// position the tables do not cover.
+// The verdict and every move with its own, best first; null for a position the tables
+// do not cover.
 char* piecefen_endgame(const char* text, std::size_t size) {
     const auto verdict = tablebase().probe(fenAt(text, size));
-    std::string lines;
-    if (verdict) {
-        lines += std::string(piecefen::endgameCategoryName(verdict->category)) + ' ' + plies(verdict->dtm) + ' ' +
-                 (verdict->fiftyMoveRuleMayMatter ? '1' : '0');
-        for (const auto& move : verdict->moves) {
-            lines += '\n' + move.uci + ' ' + move.san + ' ' + std::string(piecefen::endgameCategoryName(move.category)) + ' ' +
-                     plies(move.dtm);
-        }
+    piecefen::JsonWriter out;
+    if (!verdict) {
+        out.null();
+        return answer(out.str());
     }
-    return answer(lines);
+    out.beginObject().key("category").text(piecefen::endgameCategoryName(verdict->category)).key("dtm");
+    writePlies(out, verdict->dtm);
+    out.key("fiftyMoveRuleMayMatter").boolean(verdict->fiftyMoveRuleMayMatter).key("moves").beginArray();
+    for (const auto& move : verdict->moves) {
+        out.beginObject().key("uci").text(move.uci).key("san").text(move.san);
+        out.key("category").text(piecefen::endgameCategoryName(move.category)).key("dtm");
+        writePlies(out, move.dtm);
+        out.endObject();
+    }
+    out.endArray().endObject();
+    return answer(out.str());
 }
 
-// A problem text read: the request is the language (or an empty line) and the text. The
-// answer's lines: the FEN line, the stipulation, the count as "7 9" or "-", the language
-// read in, the languages that fit where it is ambiguous, then "kind offset" for each error.
-char* piecefen_read_problem(const char* text, std::size_t size) {
-    const auto lines = linesOf(std::string_view(text, size), 1);
-    if (lines.size() < 2) return answer({});
-    const piecefen::ProblemReading reading = piecefen::readProblem(lines[1], lines[0]);
-    std::string out = reading.position.toFen() + '\n' + reading.stipulation + '\n';
-    out += reading.whiteCount < 0 ? "-"
-                                   : piecefen::FenPosition::numberToText(reading.whiteCount) + ' ' +
-                                         piecefen::FenPosition::numberToText(reading.blackCount);
-    out += '\n' + reading.language + '\n';
-    for (const std::string& language : reading.languages) out += language + ' ';
+// A problem text read, in the language given (or the text's own where it is empty): the
+// FEN line, the stipulation, the count, the language read in, the languages that fit where
+// it is ambiguous, and each error's name and byte offset.
+char* piecefen_read_problem(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
+    const piecefen::ProblemReading reading = piecefen::readProblem(viewOf(text, size), viewOf(language, languageSize));
+    piecefen::JsonWriter out;
+    out.beginObject().key("fen").text(reading.position.toFen()).key("stipulation");
+    if (reading.stipulation.empty()) {
+        out.null();
+    } else {
+        out.text(reading.stipulation);
+    }
+    out.key("count");
+    if (reading.whiteCount < 0) {
+        out.null();
+    } else {
+        out.beginArray().number(reading.whiteCount).number(reading.blackCount).endArray();
+    }
+    out.key("language");
+    if (reading.language.empty()) {
+        out.null();
+    } else {
+        out.text(reading.language);
+    }
+    out.key("errors").beginArray();
     for (const auto& [kind, at] : reading.errors) {
-        out += '\n' + piecefen::FenPosition::numberToText(static_cast<int>(kind)) + ' ' +
-               piecefen::FenPosition::numberToText(static_cast<std::int32_t>(std::min<std::size_t>(at, INT32_MAX)));
+        out.beginObject().key("error").text(piecefen::problemErrorName(kind)).key("at").number(static_cast<std::int64_t>(at)).endObject();
     }
-    return answer(out);
+    out.endArray();
+    if (!reading.languages.empty()) {
+        out.key("languages").beginArray();
+        for (const auto& fitting : reading.languages) out.text(fitting);
+        out.endArray();
+    }
+    out.endObject();
+    return answer(out.str());
 }
 
-char* piecefen_problem_error_name(std::uint32_t kind) {
-    return answer(std::string(piecefen::problemErrorName(static_cast<piecefen::ProblemErrorKind>(std::min<std::uint32_t>(kind, 255)))));
+// A problem in one form, from the FEN line, the stipulation and the form's name.
+char* piecefen_write_problem(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize,
+                             const char* form, std::size_t formSize) {
+    return answer(piecefen::writeProblem(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize), viewOf(form, formSize)));
 }
 
-// A problem in one form: the request is the form, the stipulation and the FEN line, a line each.
-char* piecefen_write_problem(const char* text, std::size_t size) {
-    const auto lines = linesOf(std::string_view(text, size), 2);
-    if (lines.size() < 3) return answer({});
-    return answer(piecefen::writeProblem(fenAt(lines[2].data(), lines[2].size()), lines[1], lines[0]));
-}
-
-// Starts solving: the request is the stipulation and the FEN line. Any problem before it is dropped.
-void piecefen_solve_start(const char* text, std::size_t size) {
-    const auto lines = linesOf(std::string_view(text, size), 1);
+// Starts solving the position of a FEN line for a stipulation. Any problem before it is dropped.
+void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize) {
     delete solver();
-    solver() = nullptr;
-    if (lines.size() < 2) return;
-    solver() = new piecefen::Solver(fenAt(lines[1].data(), lines[1].size()), lines[0]);
+    solver() = new piecefen::Solver(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize));
 }
 
 // Looks at the next first move and says how much is done, in thousandths.
@@ -446,20 +419,28 @@ std::uint32_t piecefen_solve_step() {
     return solver()->done() ? 1000 : static_cast<std::uint32_t>(solver()->fraction() * 999);
 }
 
-// The answer as JSON, with the composers' text beside the data.
+// The answer, with the composers' text beside the data.
 char* piecefen_solve_result() {
-    if (solver() == nullptr) return answer({});
+    piecefen::JsonWriter out;
+    if (solver() == nullptr) {
+        out.null();
+        return answer(out.str());
+    }
     const piecefen::Solving& solving = solver()->result();
-    std::string text;
-    for (const char c : piecefen::solutionText(solving)) text += c == '\n' ? std::string("\\n") : std::string(1, c);
-    return answer("{\"status\":\"" + std::string(piecefen::solveStatusName(solving.status)) + "\",\"stipulation\":\"" +
-                  solving.stipulation + "\",\"cooked\":" + (solving.cooked() ? "true" : "false") +
-                  ",\"unlisted\":" + piecefen::FenPosition::numberToText(static_cast<std::int32_t>(solving.unlisted)) +
-                  ",\"solutions\":" + jsonList(solving.solutions, [](const piecefen::Solution& solution) { return json(solution); }) +
-                  ",\"tries\":" + jsonList(solving.tries, [](const piecefen::Try& attempt) {
-                      return "{\"move\":" + json(attempt.move) + ",\"refutation\":" + json(attempt.refutation) + '}';
-                  }) +
-                  ",\"text\":\"" + text + "\"}");
+    out.beginObject().key("status").text(piecefen::solveStatusName(solving.status));
+    out.key("stipulation").text(solving.stipulation).key("cooked").boolean(solving.cooked());
+    out.key("unlisted").number(static_cast<std::int64_t>(solving.unlisted)).key("solutions").beginArray();
+    for (const auto& solution : solving.solutions) write(out, solution);
+    out.endArray().key("tries").beginArray();
+    for (const auto& attempt : solving.tries) {
+        out.beginObject().key("move");
+        write(out, attempt.move);
+        out.key("refutation");
+        write(out, attempt.refutation);
+        out.endObject();
+    }
+    out.endArray().key("text").text(piecefen::solutionText(solving)).endObject();
+    return answer(out.str());
 }
 
 }  // extern "C"

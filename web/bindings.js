@@ -18,11 +18,15 @@ const text = (heap, start, end) => {
   return result;
 };
 
-// Where readFen's answer keeps each field after the 64 squares, as Module.cpp writes it;
-// the tests compare these with the module's own piecefen_record_layout.
-export const RECORD_LAYOUT = Object.freeze({ castling: 64, sideToMove: 68, halfmoveClock: 72, moveNumber: 76, enPassant: 80 });
-
 const oneByteEach = (value) => typeof value === 'string' && /^[\x00-\xff]*$/.test(value);
+
+// Refuses an argument that is not a string, naming the function and the argument.
+function expectText(operation, name, value) {
+  if (typeof value !== 'string') {
+    throw new TypeError(`piecefen: ${operation} expected ${name} to be a string, got ${value === null ? 'null' : typeof value}`);
+  }
+  return value;
+}
 const isPair = (value) => Array.isArray(value) && value.length === 2;
 const isInt = (value) => Number.isInteger(value) && value >= -(2 ** 31) && value < 2 ** 31;
 
@@ -31,9 +35,9 @@ function refuse(field, expected) {
   throw new TypeError(`piecefen: writeFen expected ${field} to be ${expected}`);
 }
 
-// The block the module reads a record from: its fields at RECORD_LAYOUT's offsets, one byte
-// a character of the board and the en-passant text, as readFen gives them.
-function recordBytes(position) {
+// A record's fields as the module takes them: the board and the en-passant text a byte a
+// character, as readFen gives them, then the castling rights as four bits and the numbers.
+function recordFields(position) {
   const { board, sideToMove, castling, enPassant, halfmoveClock, moveNumber } = position ?? {};
   if (!oneByteEach(board) || board.length !== 64) refuse('board', '64 characters, none beyond U+00FF');
   if (sideToMove !== 0 && sideToMove !== 1) refuse('sideToMove', '0 or 1');
@@ -43,15 +47,9 @@ function recordBytes(position) {
   if (!oneByteEach(enPassant)) refuse('enPassant', 'a string with no character beyond U+00FF');
   if (!isInt(halfmoveClock)) refuse('halfmoveClock', 'a whole number in the 32-bit range');
   if (!isInt(moveNumber)) refuse('moveNumber', 'a whole number in the 32-bit range');
-  const bytes = new Uint8Array(RECORD_LAYOUT.enPassant + enPassant.length);
-  const words = new DataView(bytes.buffer);
-  for (let at = 0; at < 64; ++at) bytes[at] = board.charCodeAt(at);
-  castling.flat().forEach((right, at) => { bytes[RECORD_LAYOUT.castling + at] = right ? 1 : 0; });
-  words.setInt32(RECORD_LAYOUT.sideToMove, sideToMove, true);
-  words.setInt32(RECORD_LAYOUT.halfmoveClock, halfmoveClock, true);
-  words.setInt32(RECORD_LAYOUT.moveNumber, moveNumber, true);
-  for (let at = 0; at < enPassant.length; ++at) bytes[RECORD_LAYOUT.enPassant + at] = enPassant.charCodeAt(at);
-  return bytes;
+  const bytesOf = (string) => Uint8Array.from(string, (character) => character.charCodeAt(0));
+  const rights = castling.flat().reduce((bits, right, at) => bits | (right ? 1 << at : 0), 0);
+  return { texts: [bytesOf(board), bytesOf(enPassant)], numbers: [rights, sideToMove, halfmoveClock, moveNumber] };
 }
 
 // The index in `string` of the character that holds each of the ascending UTF-8 byte
@@ -93,10 +91,10 @@ function squareOf(name, option) {
   return index;
 }
 
-// The block the module reads a diagram from: the options as Module.cpp lays them out, then
-// the FEN line as UTF-8.
-function diagramBytes(fen, options) {
-  if (typeof fen !== 'string') throw new TypeError(`piecefen: expected a string, got ${fen === null ? 'null' : typeof fen}`);
+// A diagram's options as the module takes them: the FEN line and the caption as texts,
+// the arrows two bytes each, then the size, the flags and the marked squares as two words.
+function diagramFields(fen, options) {
+  expectText('toSvg', 'fen', fen);
   if (options === null || typeof options !== 'object' || Array.isArray(options)) {
     throw new TypeError('piecefen: toSvg expected its options as an object');
   }
@@ -118,36 +116,17 @@ function diagramBytes(fen, options) {
     refuseOption('arrows', 'an array of { from, to } with square names');
   }
   if (typeof caption !== 'string') refuseOption('caption', 'a string');
-  const captionBytes = encoder.encode(caption);
-  const fenBytes = encoder.encode(fen);
-  const arrowsAt = 17;
-  const captionAt = arrowsAt + 2 * arrows.length + 4;
-  const bytes = new Uint8Array(captionAt + captionBytes.length + fenBytes.length);
-  const words = new DataView(bytes.buffer);
-  words.setUint32(0, size, true);
-  bytes[4] = flags;
+  const marked = [0, 0];
   for (const square of marks) {
     const index = squareOf(square, 'marks');
-    bytes[5 + (index >> 3)] |= 1 << (index & 7);
+    marked[index >> 5] |= 1 << (index & 31);
   }
-  words.setUint32(13, arrows.length, true);
+  const ends = new Uint8Array(2 * arrows.length);
   arrows.forEach(({ from, to }, at) => {
-    bytes[arrowsAt + 2 * at] = squareOf(from, 'arrows');
-    bytes[arrowsAt + 2 * at + 1] = squareOf(to, 'arrows');
+    ends[2 * at] = squareOf(from, 'arrows');
+    ends[2 * at + 1] = squareOf(to, 'arrows');
   });
-  words.setUint32(captionAt - 4, captionBytes.length, true);
-  bytes.set(captionBytes, captionAt);
-  bytes.set(fenBytes, captionAt + captionBytes.length);
-  return bytes;
-}
-
-// The names of the squares in a set of 64 bits, two words at `at` with the low one first.
-function squaresAt(heap, at) {
-  const squares = [];
-  for (let half = 0; half < 2; ++half) {
-    for (let bits = word(heap, at + 4 * half); bits !== 0; bits &= bits - 1) squares.push(SQUARES[32 * half + 31 - Math.clz32(bits & -bits)]);
-  }
-  return squares;
+  return { texts: [fen, caption, ends], numbers: [size, flags, marked[0] >>> 0, marked[1] >>> 0] };
 }
 
 const decoder = new TextDecoder();
@@ -159,39 +138,30 @@ export function bind(wasm) {
   let heap = new Uint8Array(memory.buffer);
   const view = () => (heap.buffer === memory.buffer ? heap : (heap = new Uint8Array(memory.buffer)));
 
-  // Hands the text to one of the module's operations as UTF-8, then lets `take` have the
-  // answer's bytes.
-  function call(operation, input, take) {
-    return read(withText(operation, input), take);
-  }
-
-  // Hands the text to an operation as UTF-8 and gives back what it returns.
-  function withText(operation, input) {
-    if (typeof input !== 'string') {
-      throw new TypeError(`piecefen: expected a string, got ${input === null ? 'null' : typeof input}`);
-    }
-    // No UTF-16 code unit takes more than three bytes of UTF-8.
-    const capacity = 3 * input.length;
-    const bytes = wasm.piecefen_alloc(capacity);
+  // Hands each text to the module in a block of its own, a string as UTF-8 and bytes as
+  // they are, and calls the operation with each block's address and length and then the
+  // numbers; gives back what it returns.
+  function withTexts(operation, texts, numbers = []) {
+    const blocks = [];
     try {
-      const { written } = encoder.encodeInto(input, view().subarray(bytes, bytes + capacity));
-      return operation(bytes, written);
+      const fields = [];
+      for (const input of texts) {
+        // No UTF-16 code unit takes more than three bytes of UTF-8.
+        const capacity = typeof input === 'string' ? 3 * input.length : input.length;
+        const at = wasm.piecefen_alloc(capacity);
+        blocks.push(at);
+        const room = view().subarray(at, at + capacity);
+        if (typeof input === 'string') {
+          fields.push(at, encoder.encodeInto(input, room).written);
+        } else {
+          room.set(input);
+          fields.push(at, input.length);
+        }
+      }
+      return operation(...fields, ...numbers);
     } finally {
-      wasm.piecefen_free(bytes);
+      for (const at of blocks) wasm.piecefen_free(at);
     }
-  }
-
-  // The same for bytes that go to the module as they are.
-  function callWithBytes(operation, input, take) {
-    const bytes = wasm.piecefen_alloc(input.length);
-    let block;
-    try {
-      view().set(input, bytes);
-      block = operation(bytes, input.length);
-    } finally {
-      wasm.piecefen_free(bytes);
-    }
-    return read(block, take);
   }
 
   // Lets `take` have an answer's bytes, from `start` to `end` of the view, then frees them,
@@ -206,77 +176,33 @@ export function bind(wasm) {
     }
   }
 
+  const call = (operation, texts, take, numbers) => read(withTexts(operation, texts, numbers), take);
+
+  // Every answer with parts comes as JSON, which the module's one writer escapes.
+  const json = (heap, start, end) => JSON.parse(utf8(heap, start, end));
+
   // The kinds' names, as the module gives them, in the order of their numbers.
   const namesOf = (operation) => {
     const names = [];
     for (let name; (name = read(operation(names.length), text)) !== '';) names.push(name);
     return names;
   };
-  const problemNames = namesOf(wasm.piecefen_problem_name);
-  const fenErrorNames = namesOf(wasm.piecefen_fen_error_name);
-
-  // Each problem comes as its kind in one byte and its squares as two words, the low one first.
-  const problemList = (heap, start, end) => {
-    const list = [];
-    for (let at = start; at < end; at += 9) list.push({ problem: problemNames[heap[at]], squares: squaresAt(heap, at + 1) });
-    return list;
-  };
-
   const outcomeNames = namesOf(wasm.piecefen_outcome_name);
   const coverageNames = namesOf(wasm.piecefen_endgame_coverage_name);
 
-  // A number of plies as the module writes it, or null for "-".
-  const pliesOf = (field) => (field === '-' ? null : Number(field));
   // The moves the side that mates needs: 19 plies is mate in 10, -56 mated in 28.
   const mateIn = (dtm) => (dtm === null ? null : Math.ceil(Math.abs(dtm) / 2));
 
-  // The verdict's lines: the position's "category dtm fifty", then "uci san category dtm"
-  // for each move.
-  const verdictOf = (heap, start, end) => {
-    if (start === end) return null;
-    const [head, ...moves] = text(heap, start, end).split('\n');
-    const [category, dtm, fifty] = head.split(' ');
-    return {
-      category,
-      dtm: pliesOf(dtm),
-      mateIn: mateIn(pliesOf(dtm)),
-      fiftyMoveRuleMayMatter: fifty === '1',
-      moves: moves.map((line) => {
-        const [uci, san, moveCategory, moveDtm] = line.split(' ');
-        return { uci, san, category: moveCategory, dtm: pliesOf(moveDtm) };
-      }),
-    };
-  };
-
-  const problemErrorNames = namesOf(wasm.piecefen_problem_error_name);
   const LANGUAGES = ['en', 'de', 'fr'];
   const FORMS = ['popeye', 'pdb', 'yacpdb', 'latex-diagram', 'latex-skak', 'caption'];
 
-  // The reading's lines: FEN, stipulation, count, language, the languages that fit, errors.
-  const readingOf = (heap, start, end) => {
-    const [fen, stipulation, count, language, fitting, ...errors] = text(heap, start, end).split('\n');
-    const reading = {
-      fen,
-      stipulation: stipulation || null,
-      count: count === '-' ? null : count.split(' ').map(Number),
-      language: language || null,
-      errors: errors.map((line) => {
-        const [kind, at] = line.split(' ').map(Number);
-        return { error: problemErrorNames[kind], at };
-      }),
-    };
-    if (fitting !== '') reading.languages = fitting.trim().split(' ');
-    return reading;
-  };
+  // One function of a FEN line (or piece list) that answers in the given way.
+  const ofText = (name, argument, operation, take) => (input) => call(operation, [expectText(name, argument, input)], take);
 
-  // A FEN line's text, refused as call() refuses it where it is put inside another text.
-  const fenText = (fen) => {
-    if (typeof fen !== 'string') throw new TypeError(`piecefen: expected a string, got ${fen === null ? 'null' : typeof fen}`);
-    return fen;
-  };
+  const illegalities = ofText('illegalities', 'fen', wasm.piecefen_illegalities, json);
 
   return {
-    legalMoves: (fen) => call(wasm.piecefen_legal_moves, fen, (heap, start, end) => {
+    legalMoves: ofText('legalMoves', 'fen', wasm.piecefen_legal_moves, (heap, start, end) => {
       const moves = [];
       for (let at = start; at < end;) {
         const move = { from: SQUARES[heap[at]], to: SQUARES[heap[at + 1]] };
@@ -291,97 +217,94 @@ export function bind(wasm) {
       return moves;
     }),
     perft: (fen, depth) => {
+      expectText('perft', 'fen', fen);
       if (!Number.isInteger(depth) || depth < 0 || depth > 20) throw new TypeError('piecefen: perft expected depth to be a whole number from 0 to 20');
-      return call((bytes, size) => wasm.piecefen_perft(bytes, size, depth), fen,
-        (heap, start) => (word(heap, start) >>> 0) + (word(heap, start + 4) >>> 0) * 2 ** 32);
+      return call(wasm.piecefen_perft, [fen], (heap, start) => (word(heap, start) >>> 0) + (word(heap, start + 4) >>> 0) * 2 ** 32, [depth]);
     },
     play: (fen, move) => {
-      if (typeof move !== 'string') throw new TypeError(`piecefen: play expected the move as a string, got ${move === null ? 'null' : typeof move}`);
-      const after = move.includes('\n') ? '' : call(wasm.piecefen_play, `${move}\n${fenText(fen)}`, text);
-      if (after === '') throw new TypeError(`piecefen: ${JSON.stringify(move)} is not a legal move in ${fen}`);
+      expectText('play', 'fen', fen);
+      expectText('play', 'move', move);
+      const after = call(wasm.piecefen_play, [fen, move], text);
+      if (after === '') throw new TypeError(`piecefen: play expected move to be legal in the position of fen, and ${JSON.stringify(move)} is not a legal move in ${fen}`);
       return after;
     },
-    outcome: (fen) => outcomeNames[withText(wasm.piecefen_outcome, fen)],
+    outcome: (fen) => outcomeNames[withTexts(wasm.piecefen_outcome, [expectText('outcome', 'fen', fen)])],
     endgame: (fen, { onProgress } = {}) => {
+      expectText('endgame', 'fen', fen);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: endgame expected onProgress to be a function');
       // The tables are worked out a slice at a time, so that the caller hears how far it is.
-      if (withText(wasm.piecefen_endgame_prepare, fen) === 1) {
-        const table = call(wasm.piecefen_endgame_table, fen, text);
+      if (withTexts(wasm.piecefen_endgame_prepare, [fen]) === 1) {
+        const table = call(wasm.piecefen_endgame_table, [fen], text);
         for (let done = 0; done < 1000;) {
           done = wasm.piecefen_endgame_work();
           onProgress?.({ table, fraction: done / 1000 });
         }
       }
-      return call(wasm.piecefen_endgame, fen, verdictOf);
+      const verdict = call(wasm.piecefen_endgame, [fen], json);
+      if (verdict === null) return null;
+      const { category, dtm, fiftyMoveRuleMayMatter, moves } = verdict;
+      return { category, dtm, mateIn: mateIn(dtm), fiftyMoveRuleMayMatter, moves };
     },
     readProblem: (problemText, language) => {
+      expectText('readProblem', 'text', problemText);
       if (language !== undefined && !LANGUAGES.includes(language)) {
-        throw new TypeError(`piecefen: readProblem expected the language to be one of ${LANGUAGES.join(', ')}`);
+        throw new TypeError(`piecefen: readProblem expected language to be one of ${LANGUAGES.join(', ')}`);
       }
-      if (typeof problemText !== 'string') throw new TypeError(`piecefen: expected a string, got ${problemText === null ? 'null' : typeof problemText}`);
-      const reading = call(wasm.piecefen_read_problem, `${language ?? ''}\n${problemText}`, readingOf);
+      const reading = call(wasm.piecefen_read_problem, [problemText, language ?? ''], json);
       // Offsets in the text as JavaScript counts it, in UTF-16 code units, not bytes.
       const bytes = encoder.encode(problemText);
       for (const error of reading.errors) error.at = decoder.decode(bytes.subarray(0, error.at)).length;
       return reading;
     },
     writeProblem: (fen, stipulation, form) => {
-      if (!FORMS.includes(form)) throw new TypeError(`piecefen: writeProblem expected the form to be one of ${FORMS.join(', ')}`);
+      expectText('writeProblem', 'fen', fen);
+      if (!FORMS.includes(form)) throw new TypeError(`piecefen: writeProblem expected form to be one of ${FORMS.join(', ')}`);
       const given = stipulation ?? '';
-      if (typeof given !== 'string' || given.includes('\n')) throw new TypeError('piecefen: writeProblem expected the stipulation as one line');
-      return call(wasm.piecefen_write_problem, `${form}\n${given}\n${fenText(fen)}`, text);
+      if (typeof given !== 'string' || given.includes('\n')) throw new TypeError('piecefen: writeProblem expected stipulation to be one line');
+      return call(wasm.piecefen_write_problem, [fen, given, form], text);
     },
     solve: (fen, stipulation, { onProgress } = {}) => {
+      expectText('solve', 'fen', fen);
+      expectText('solve', 'stipulation', stipulation);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: solve expected onProgress to be a function');
-      if (typeof stipulation !== 'string' || stipulation.includes('\n')) throw new TypeError('piecefen: solve expected the stipulation as one line');
-      withText(wasm.piecefen_solve_start, `${stipulation}\n${fenText(fen)}`);
+      withTexts(wasm.piecefen_solve_start, [fen, stipulation]);
       // A first move a step, so that the caller hears how far it is.
       for (let done = 0; done < 1000;) {
         done = wasm.piecefen_solve_step();
         onProgress?.({ fraction: done / 1000 });
       }
-      return JSON.parse(read(wasm.piecefen_solve_result(), text));
+      return read(wasm.piecefen_solve_result(), json);
     },
-    endgameCoverage: (fen) => coverageNames[withText(wasm.piecefen_endgame_coverage, fen)],
-    endgameTable: (fen) => call(wasm.piecefen_endgame_table, fen, text) || null,
-    toFen: (pieceList) => call(wasm.piecefen_to_fen, pieceList, text),
-    tablebaseAddress: (pieceList) => call(wasm.piecefen_tablebase_address, pieceList, text),
-    toPieceList: (fen) => call(wasm.piecefen_to_piece_list, fen, text),
-    readFen: (fen) => call(wasm.piecefen_read_fen, fen, (heap, start, end) => {
-      const at = (field) => start + RECORD_LAYOUT[field];
-      const right = (index) => heap[at('castling') + index] === 1;
-      return {
-        board: text(heap, start, start + 64),
-        sideToMove: word(heap, at('sideToMove')),
-        castling: [[right(0), right(1)], [right(2), right(3)]],
-        enPassant: text(heap, at('enPassant'), end),
-        halfmoveClock: word(heap, at('halfmoveClock')),
-        moveNumber: word(heap, at('moveNumber')),
-      };
-    }),
-    writeFen: (position) => callWithBytes(wasm.piecefen_write_fen, recordBytes(position), text),
-    problems: (fen) => call(wasm.piecefen_problems, fen, problemList),
-    tablebaseAddressOfFen: (fen) => call(wasm.piecefen_tablebase_address_of_fen, fen, text),
-    allowedFields: (fen) => call(wasm.piecefen_allowed_fields, fen, (heap, start) => ({
-      castling: [[heap[start] === 1, heap[start + 1] === 1], [heap[start + 2] === 1, heap[start + 3] === 1]],
-      enPassant: squaresAt(heap, start + 4),
-    })),
-    toSvg: (fen, options = {}) => callWithBytes(wasm.piecefen_to_svg, diagramBytes(fen, options), utf8),
+    endgameCoverage: (fen) => coverageNames[withTexts(wasm.piecefen_endgame_coverage, [expectText('endgameCoverage', 'fen', fen)])],
+    endgameTable: (fen) => call(wasm.piecefen_endgame_table, [expectText('endgameTable', 'fen', fen)], text) || null,
+    toFen: ofText('toFen', 'pieceList', wasm.piecefen_to_fen, text),
+    tablebaseAddress: ofText('tablebaseAddress', 'pieceList', wasm.piecefen_tablebase_address, text),
+    toPieceList: ofText('toPieceList', 'fen', wasm.piecefen_to_piece_list, text),
+    readFen: ofText('readFen', 'fen', wasm.piecefen_read_fen, json),
+    writeFen: (position) => {
+      const { texts, numbers } = recordFields(position);
+      return call(wasm.piecefen_write_fen, texts, text, numbers);
+    },
+    illegalities,
+    // The name before 1.7, when "problem" came to mean a composition.
+    problems: (fen) => illegalities(fen).map(({ illegality, squares }) => ({ problem: illegality, squares })),
+    tablebaseAddressOfFen: ofText('tablebaseAddressOfFen', 'fen', wasm.piecefen_tablebase_address_of_fen, text),
+    allowedFields: ofText('allowedFields', 'fen', wasm.piecefen_allowed_fields, json),
+    toSvg: (fen, options = {}) => {
+      const { texts, numbers } = diagramFields(fen, options);
+      return call(wasm.piecefen_to_svg, texts, utf8, numbers);
+    },
     pieceSvg: (piece, size = 40) => {
       if (typeof piece !== 'string' || piece.length !== 1 || piece.charCodeAt(0) > 0xff) {
-        throw new TypeError('piecefen: pieceSvg expected one character of a board, such as "K" or "."');
+        throw new TypeError('piecefen: pieceSvg expected piece to be one character of a board, such as "K" or "."');
       }
       if (!Number.isInteger(size) || size < 1 || size > MAX_SIZE) throw new TypeError(`piecefen: pieceSvg expected size to be a whole number from 1 to ${MAX_SIZE}`);
       return read(wasm.piecefen_piece_svg(piece.charCodeAt(0), size), utf8);
     },
     fenErrors: (fen) => {
-      // Each error comes as its kind in one byte and its byte offset in a word; a character
-      // of several bytes may be at fault in each of them, and is named once.
-      const found = call(wasm.piecefen_fen_errors, fen, (heap, start, end) => {
-        const list = [];
-        for (let at = start; at < end; at += 5) list.push({ error: fenErrorNames[heap[at]], offset: word(heap, at + 1) });
-        return list;
-      });
+      // Each error comes with its byte offset; a character of several bytes may be at
+      // fault in each of them, and is named once.
+      const found = call(wasm.piecefen_fen_errors, [expectText('fenErrors', 'text', fen)], json);
       const indices = indicesOf(fen, found.map(({ offset }) => offset));
       return found.map(({ error }, at) => ({ error, at: indices[at] }))
         .filter(({ error, at }, place, all) => place === 0 || error !== all[place - 1].error || at !== all[place - 1].at);

@@ -15,8 +15,8 @@ export interface FenPosition {
   moveNumber: number;
 }
 
-/** The kinds of problem, in the order problems() lists them. */
-export type ProblemName =
+/** What can make a position illegal, in the order illegalities() lists them. */
+export type IllegalityName =
   | 'empty'
   | 'no-white-king'
   | 'no-black-king'
@@ -31,8 +31,17 @@ export type ProblemName =
   | 'not-a-piece';
 
 /** One thing wrong with a position, and the squares it concerns, a8 first: ["e8", "e2"]. */
+export interface Illegality {
+  illegality: IllegalityName;
+  squares: string[];
+}
+
+/** @deprecated Use IllegalityName: "problem" now means a composition. */
+export type ProblemName = IllegalityName;
+
+/** @deprecated Use Illegality, which names its kind `illegality`. */
 export interface Problem {
-  problem: ProblemName;
+  problem: IllegalityName;
   squares: string[];
 }
 
@@ -58,6 +67,9 @@ export function readFen(fen: string): FenPosition;
 export function writeFen(position: FenPosition): string;
 
 /** What is wrong with the position of a FEN line, each kind at most once; [] when nothing is. */
+export function illegalities(fen: string): Illegality[];
+
+/** @deprecated Use illegalities(); the same list with each kind named `problem`. */
 export function problems(fen: string): Problem[];
 
 /** What a board allows in the other fields, whatever the FEN line's own fields say. */

@@ -6,7 +6,7 @@
 #include <piecefen/notation/TablebaseAddress.h>
 #include <piecefen/position/FenPosition.h>
 #include <piecefen/rules/Moves.h>
-#include <piecefen/rules/Problems.h>
+#include <piecefen/rules/Illegalities.h>
 
 // Every operation of the library, on one position.
 void report(std::ostream& out) {
@@ -17,8 +17,8 @@ void report(std::ostream& out) {
     position.readPieceList("Kg1 Rf1 Pf2g2h2 / Kg8 Pf7g7h7");
     out << position.toFen() << '\n' << piecefen::tablebaseAddress(position.toFen()) << '\n';
     position.fromFen("4k3/8/8/8/8/8/4R3/4K3 w - - 0 1");
-    for (const auto& problem : piecefen::problems(position)) {
-        out << piecefen::problemName(problem.kind) << ' ' << problem.squares << '\n';
+    for (const auto& illegality : piecefen::illegalities(position)) {
+        out << piecefen::illegalityName(illegality.kind) << ' ' << illegality.squares << '\n';
     }
     for (const auto& error : piecefen::fenErrors("4k3/8/8/8/8/8/8/4K3  W")) {
         out << piecefen::fenErrorName(error.kind) << ' ' << error.at << '\n';

@@ -136,14 +136,6 @@ test('problems come in the library\'s order with their squares named, over the r
   assert.equal(tablebaseAddressOfFen('4k3/8/8/8/8/8/8/4K3 b'), `https://syzygy-tables.info/?fen=4k3/8/8/8/8/8/8/4K3_b_-_-_0_1`);
 });
 
-test('readFen\'s fields lie where the module writes them', async () => {
-  const { RECORD_LAYOUT } = await import(`${PACKAGE}/bindings.js`);
-  const { instance } = await WebAssembly.instantiate(await readFile(`${PACKAGE}/piecefen.wasm`), {});
-  const words = new Uint32Array(instance.exports.memory.buffer, instance.exports.piecefen_record_layout(), 5);
-  assert.deepEqual([...words], [RECORD_LAYOUT.castling, RECORD_LAYOUT.sideToMove, RECORD_LAYOUT.halfmoveClock,
-    RECORD_LAYOUT.moveNumber, RECORD_LAYOUT.enPassant]);
-});
-
 test('anything but a string is a TypeError', () => {
   for (const notText of [undefined, null, 42, {}, ['Ke1'], new String('Ke1'), Symbol('Ke1')]) {
     for (const operation of [toFen, tablebaseAddress, toPieceList, readFen, problems, tablebaseAddressOfFen, fenErrors, allowedFields]) {

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include <piecefen/position/FenPosition.h>
-#include <piecefen/rules/Problems.h>
+#include <piecefen/rules/Illegalities.h>
 
 using piecefen::FenPosition;
-using piecefen::ProblemKind;
+using piecefen::IllegalityKind;
 
 namespace {
 
@@ -42,58 +42,58 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     position.enPassant = size > 66 ? input.substr(66) : "-";
 
-    const auto found = piecefen::problems(position);
+    const auto found = piecefen::illegalities(position);
     const std::uint64_t pieces = squaresWhere(position, [](char c, int) { return isPiece(c); });
     const std::uint64_t strangers = squaresWhere(position, [](char c, int) { return c != '.' && !isPiece(c); });
     const std::uint64_t kings = squaresWhere(position, [](char c, int) { return c == 'K' || c == 'k'; });
     const std::uint64_t backRankPawns =
         squaresWhere(position, [](char c, int index) { return (c == 'P' || c == 'p') && (index < 8 || index >= 56); });
-    auto has = [&found](ProblemKind kind) {
-        for (const auto& problem : found) {
-            if (problem.kind == kind) return true;
+    auto has = [&found](IllegalityKind kind) {
+        for (const auto& illegality : found) {
+            if (illegality.kind == kind) return true;
         }
         return false;
     };
 
     int last = -1;
     for (const auto& [kind, squares] : found) {
-        if (static_cast<int>(kind) <= last || piecefen::problemName(kind).empty()) std::abort();
+        if (static_cast<int>(kind) <= last || piecefen::illegalityName(kind).empty()) std::abort();
         last = static_cast<int>(kind);
         const int count = std::popcount(squares);
         switch (kind) {
-            case ProblemKind::empty:
-            case ProblemKind::noWhiteKing:
-            case ProblemKind::noBlackKing:
+            case IllegalityKind::empty:
+            case IllegalityKind::noWhiteKing:
+            case IllegalityKind::noBlackKing:
                 if (squares != 0) std::abort();
                 break;
-            case ProblemKind::tooManyKings:
+            case IllegalityKind::tooManyKings:
                 if (count < 2 || (squares & ~kings) != 0) std::abort();
                 break;
-            case ProblemKind::impossibleMaterial:
+            case IllegalityKind::impossibleMaterial:
                 if (count < 2 || (squares & ~pieces & ~kings) != 0) std::abort();
                 break;
-            case ProblemKind::pawnOnBackRank:
+            case IllegalityKind::pawnOnBackRank:
                 if (squares != backRankPawns) std::abort();
                 break;
-            case ProblemKind::oppositeCheck:
+            case IllegalityKind::oppositeCheck:
                 if (count < 2 || std::popcount(squares & kings) == 0 || (squares & ~pieces) != 0) std::abort();
                 break;
-            case ProblemKind::tooManyCheckers:
+            case IllegalityKind::tooManyCheckers:
                 if (count < 4 || (squares & ~pieces) != 0) std::abort();
                 break;
-            case ProblemKind::impossibleCheck:
+            case IllegalityKind::impossibleCheck:
                 if (count < 2 || count > 3 || (squares & ~pieces) != 0) std::abort();
                 break;
-            case ProblemKind::notAPiece:
+            case IllegalityKind::notAPiece:
                 if (squares != strangers) std::abort();
                 break;
             default:
                 break;
         }
     }
-    if (has(ProblemKind::empty) != (pieces == 0) || has(ProblemKind::notAPiece) != (strangers != 0) ||
-        has(ProblemKind::pawnOnBackRank) != (backRankPawns != 0) ||
-        has(ProblemKind::noWhiteKing) != (squaresWhere(position, [](char c, int) { return c == 'K'; }) == 0)) {
+    if (has(IllegalityKind::empty) != (pieces == 0) || has(IllegalityKind::notAPiece) != (strangers != 0) ||
+        has(IllegalityKind::pawnOnBackRank) != (backRankPawns != 0) ||
+        has(IllegalityKind::noWhiteKing) != (squaresWhere(position, [](char c, int) { return c == 'K'; }) == 0)) {
         std::abort();
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "rules/Problems.h"
+#include "rules/Illegalities.h"
 
 #include <algorithm>
 #include <array>
@@ -262,7 +262,7 @@ bool enPassantFits(const FenPosition& position, std::uint64_t& squares) {
 
 }  // namespace
 
-std::string_view problemName(ProblemKind kind) {
+std::string_view illegalityName(IllegalityKind kind) {
     const auto at = static_cast<std::size_t>(kind);
     return at < NAMES.size() ? NAMES[at] : std::string_view{};
 }
@@ -281,7 +281,7 @@ AllowedFields allowedFields(const FenPosition& position) {
 }
 
 // Reads the board once into a set of squares per colour and kind, then tests each rule.
-std::vector<Problem> problems(const FenPosition& position) {
+std::vector<Illegality> illegalities(const FenPosition& position) {
     const auto& board = position.board;
     std::array<std::uint64_t, KIND_COUNT> pieces[2] = {};
     std::uint64_t everyPiece = 0;
@@ -298,7 +298,7 @@ std::vector<Problem> problems(const FenPosition& position) {
 
     std::array<std::uint64_t, NAMES.size()> squaresOf{};
     unsigned found = 0;
-    auto report = [&squaresOf, &found](ProblemKind kind, std::uint64_t squares) {
+    auto report = [&squaresOf, &found](IllegalityKind kind, std::uint64_t squares) {
         squaresOf[static_cast<std::size_t>(kind)] = squares;
         found |= 1U << static_cast<unsigned>(kind);
     };
@@ -310,20 +310,20 @@ std::vector<Problem> problems(const FenPosition& position) {
         if (std::popcount(colour[KING]) > 1) extraKings |= colour[KING];
         surplus |= surplusMaterial(colour);
     }
-    if (everyPiece == 0) report(ProblemKind::empty, 0);
-    if (pieces[WHITE][KING] == 0) report(ProblemKind::noWhiteKing, 0);
-    if (pieces[BLACK][KING] == 0) report(ProblemKind::noBlackKing, 0);
-    if (extraKings != 0) report(ProblemKind::tooManyKings, extraKings);
-    if (surplus != 0) report(ProblemKind::impossibleMaterial, surplus);
+    if (everyPiece == 0) report(IllegalityKind::empty, 0);
+    if (pieces[WHITE][KING] == 0) report(IllegalityKind::noWhiteKing, 0);
+    if (pieces[BLACK][KING] == 0) report(IllegalityKind::noBlackKing, 0);
+    if (extraKings != 0) report(IllegalityKind::tooManyKings, extraKings);
+    if (surplus != 0) report(IllegalityKind::impossibleMaterial, surplus);
     const std::uint64_t backRankPawns = (pieces[WHITE][PAWN] | pieces[BLACK][PAWN]) & (RANK_8 | RANK_1);
-    if (backRankPawns != 0) report(ProblemKind::pawnOnBackRank, backRankPawns);
+    if (backRankPawns != 0) report(IllegalityKind::pawnOnBackRank, backRankPawns);
 
     // 2. The fields beside the board.
     const std::uint64_t homeless = castlingWithoutPieces(position, pieces);
-    if (homeless != 0) report(ProblemKind::badCastlingRights, homeless);
+    if (homeless != 0) report(IllegalityKind::badCastlingRights, homeless);
     std::uint64_t target = 0;
     const bool enPassantFound = enPassantFits(position, target);
-    if (!enPassantFound) report(ProblemKind::badEnPassant, target);
+    if (!enPassantFound) report(IllegalityKind::badEnPassant, target);
 
     // 3. Checks, where a colour has one king to be in check.
     const int mover = position.sideToMove == 0 ? WHITE : BLACK;
@@ -331,26 +331,26 @@ std::vector<Problem> problems(const FenPosition& position) {
     if (std::popcount(pieces[waiting][KING]) == 1) {
         const int king = std::countr_zero(pieces[waiting][KING]);
         const std::uint64_t checkers = attackersOf(board, king, mover);
-        if (checkers != 0) report(ProblemKind::oppositeCheck, bit(king) | checkers);
+        if (checkers != 0) report(IllegalityKind::oppositeCheck, bit(king) | checkers);
     }
     if (std::popcount(pieces[mover][KING]) == 1) {
         const int king = std::countr_zero(pieces[mover][KING]);
         const std::uint64_t checkers = attackersOf(board, king, waiting);
         const int count = std::popcount(checkers);
         if (count > 2) {
-            report(ProblemKind::tooManyCheckers, bit(king) | checkers);
+            report(IllegalityKind::tooManyCheckers, bit(king) | checkers);
         } else if (count > 0 && !checkCanHaveBeenGiven(position, king, checkers, waiting, enPassantFound ? target : 0)) {
-            report(ProblemKind::impossibleCheck, bit(king) | checkers);
+            report(IllegalityKind::impossibleCheck, bit(king) | checkers);
         }
     }
 
-    if (strangers != 0) report(ProblemKind::notAPiece, strangers);
+    if (strangers != 0) report(IllegalityKind::notAPiece, strangers);
 
-    std::vector<Problem> list;
+    std::vector<Illegality> list;
     list.reserve(static_cast<std::size_t>(std::popcount(found)));
     for (; found != 0; found &= found - 1) {
         const auto kind = static_cast<std::size_t>(std::countr_zero(found));
-        list.push_back({static_cast<ProblemKind>(kind), squaresOf[kind]});
+        list.push_back({static_cast<IllegalityKind>(kind), squaresOf[kind]});
     }
     return list;
 }

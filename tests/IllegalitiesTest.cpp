@@ -4,20 +4,21 @@
 #include <string>
 
 #include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Illegalities.h>
 #include <piecefen/rules/Problems.h>
 
 using piecefen::FenPosition;
-using piecefen::ProblemKind;
+using piecefen::IllegalityKind;
 
 namespace {
 
-// The problems as one line, each name followed by its squares in board order:
+// The illegalities as one line, each name followed by its squares in board order:
 // "opposite-check e8 e2; not-a-piece a8".
 std::string describe(const FenPosition& position) {
     std::string text;
-    for (const auto& [kind, squares] : piecefen::problems(position)) {
+    for (const auto& [kind, squares] : piecefen::illegalities(position)) {
         if (!text.empty()) text += "; ";
-        text += piecefen::problemName(kind);
+        text += piecefen::illegalityName(kind);
         for (int index = 0; index < 64; ++index) {
             if ((squares >> index & 1U) != 0) text += {' ', static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
         }
@@ -25,25 +26,25 @@ std::string describe(const FenPosition& position) {
     return text;
 }
 
-std::string problemsOf(const std::string& fen) {
+std::string illegalitiesOf(const std::string& fen) {
     FenPosition position;
     position.fromFen(fen);
     return describe(position);
 }
 
-struct ProblemCase {
+struct IllegalityCase {
     const char* fen;
-    const char* problems;
+    const char* illegalities;
 };
 
-void expectProblems(std::initializer_list<ProblemCase> cases) {
+void expectIllegalities(std::initializer_list<IllegalityCase> cases) {
     for (const auto& [fen, expected] : cases) {
-        EXPECT_EQ(problemsOf(fen), expected) << fen;
+        EXPECT_EQ(illegalitiesOf(fen), expected) << fen;
     }
 }
 
-TEST(Problems, KingsAndAnEmptyBoard) {
-    expectProblems({
+TEST(Illegalities, KingsAndAnEmptyBoard) {
+    expectIllegalities({
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", ""},
         {"8/8/8/8/8/8/8/8 w - - 0 1", "empty; no-white-king; no-black-king"},
         {"x7/8/8/8/8/8/8/8 w - - 0 1", "empty; no-white-king; no-black-king; not-a-piece a8"},
@@ -55,8 +56,8 @@ TEST(Problems, KingsAndAnEmptyBoard) {
     });
 }
 
-TEST(Problems, ImpossibleMaterial) {
-    expectProblems({
+TEST(Illegalities, ImpossibleMaterial) {
+    expectIllegalities({
         {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", "impossible-material a3 a2 b2 c2 d2 e2 f2 g2 h2"},
         {"4k3/8/8/8/8/8/PPPPPPPP/R1QQK2R w - - 0 1", "impossible-material c1 d1"},
         // One pawn missing pays for one promoted piece, of any kind.
@@ -76,15 +77,15 @@ TEST(Problems, ImpossibleMaterial) {
     });
 }
 
-TEST(Problems, PawnsOnABackRank) {
-    expectProblems({
+TEST(Illegalities, PawnsOnABackRank) {
+    expectIllegalities({
         {"4k2p/8/8/8/8/8/8/P3K3 w - - 0 1", "pawn-on-back-rank h8 a1"},
         {"P3k3/8/8/8/8/8/8/4K2p b - - 0 1", "pawn-on-back-rank a8 h1"},
     });
 }
 
-TEST(Problems, CastlingRightsNeedKingAndRookAtHome) {
-    expectProblems({
+TEST(Illegalities, CastlingRightsNeedKingAndRookAtHome) {
+    expectIllegalities({
         {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", "bad-castling-rights a8 h8 a1 h1"},
         {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1", "bad-castling-rights e1"},
         {"r3k2r/8/8/8/8/8/8/R2K3R w kq - 0 1", ""},
@@ -96,8 +97,8 @@ TEST(Problems, CastlingRightsNeedKingAndRookAtHome) {
     });
 }
 
-TEST(Problems, EnPassantOnlyBehindAPawnThatJustMovedTwo) {
-    expectProblems({
+TEST(Illegalities, EnPassantOnlyBehindAPawnThatJustMovedTwo) {
+    expectIllegalities({
         {"rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3", ""},
         {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", ""},
         // The right rank for the other side to move.
@@ -125,8 +126,8 @@ TEST(Problems, EnPassantOnlyBehindAPawnThatJustMovedTwo) {
 
 // Which pieces attack a king: each kind its own way, lines stopped by whatever stands on
 // them, and nothing that wraps round an edge of the board.
-TEST(Problems, TheKingNotToMoveInCheck) {
-    expectProblems({
+TEST(Illegalities, TheKingNotToMoveInCheck) {
+    expectIllegalities({
         {"4k3/8/8/8/8/8/4R3/4K3 w - - 0 1", "opposite-check e8 e2"},
         {"4k3/4p3/8/8/8/8/4R3/4K3 w - - 0 1", ""},
         {"4k3/4x3/8/8/8/8/4R3/4K3 w - - 0 1", "not-a-piece e7"},
@@ -154,8 +155,8 @@ TEST(Problems, TheKingNotToMoveInCheck) {
 
 // A check stands only where some last move of the other side gave it: the piece that
 // moved checks, or it uncovered a line, or both, and the king was not in check before.
-TEST(Problems, ChecksOnTheKingToMove) {
-    expectProblems({
+TEST(Illegalities, ChecksOnTheKingToMove) {
+    expectIllegalities({
         // A discovered check with a knight's check: a double check a move can give.
         {"4k3/8/3N4/8/8/8/8/4RK2 b - - 0 1", ""},
         {"4k3/8/3N4/8/B7/8/8/4R1K1 b - - 0 1", "too-many-checkers e8 d6 a4 e1"},
@@ -260,11 +261,11 @@ TEST(Problems, ChecksOnTheKingToMove) {
 }
 
 // Every kind at once comes out in the one order, each with all of its squares.
-TEST(Problems, EveryKindInTheOneOrder) {
-    EXPECT_EQ(problemsOf("kkPB4/8/8/8/8/8/8/P7 w K a6 0 1"),
+TEST(Illegalities, EveryKindInTheOneOrder) {
+    EXPECT_EQ(illegalitiesOf("kkPB4/8/8/8/8/8/8/P7 w K a6 0 1"),
               "no-white-king; too-many-kings a8 b8; pawn-on-back-rank c8 a1; bad-castling-rights e1 h1; "
               "bad-en-passant a6");
-    EXPECT_EQ(problemsOf("2QkQ3/x7/8/8/1K6/8/8/8 b - - 0 1"), "impossible-check c8 d8 e8; not-a-piece a7");
+    EXPECT_EQ(illegalitiesOf("2QkQ3/x7/8/8/1K6/8/8/8 b - - 0 1"), "impossible-check c8 d8 e8; not-a-piece a7");
     FenPosition position;
     // Records no reader makes: any side but 0 is Black, and an en-passant text must be a square.
     position.fromFen("4k3/8/8/8/3P4/8/8/4K3 b - d3 0 1");
@@ -274,8 +275,20 @@ TEST(Problems, EveryKindInTheOneOrder) {
     EXPECT_EQ(describe(position), "bad-en-passant");
     position.enPassant.clear();
     EXPECT_EQ(describe(position), "bad-en-passant");
-    EXPECT_EQ(piecefen::problemName(static_cast<piecefen::ProblemKind>(12)), "");
+    EXPECT_EQ(piecefen::illegalityName(static_cast<piecefen::IllegalityKind>(12)), "");
 }
+
+// Callers of 1.6 still compile, warned, and get the same answers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+TEST(Illegalities, TheNamesOfOneSixStillAnswer) {
+    FenPosition position;
+    position.fromFen("kkPB4/8/8/8/8/8/8/P7 w K a6 0 1");
+    const std::vector<piecefen::Problem> found = piecefen::problems(position);
+    EXPECT_EQ(found, piecefen::illegalities(position));
+    EXPECT_EQ(piecefen::problemName(piecefen::ProblemKind::oppositeCheck), "opposite-check");
+}
+#pragma GCC diagnostic pop
 
 }  // namespace
 
@@ -296,7 +309,7 @@ std::string allowedOf(const std::string& fen) {
     return text;
 }
 
-TEST(Problems, WhatTheBoardAllowsInTheOtherFields) {
+TEST(Illegalities, WhatTheBoardAllowsInTheOtherFields) {
     const std::pair<const char*, const char*> cases[] = {
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1", "KQkq"},
         {"r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq - 0 1", "Qkq"},
@@ -310,9 +323,9 @@ TEST(Problems, WhatTheBoardAllowsInTheOtherFields) {
     for (const auto& [fen, expected] : cases) EXPECT_EQ(allowedOf(fen), expected) << fen;
 }
 
-// A right or a square is allowed exactly when the record holding it raises no problem of
+// A right or a square is allowed exactly when the record holding it raises no illegality of
 // its kind, on boards with pieces on every rank.
-TEST(Problems, AllowedFieldsAgreeWithTheProblems) {
+TEST(Illegalities, AllowedFieldsAgreeWithTheIllegalities) {
     std::mt19937 random(7);
     const std::string pieces = "KQRBNPkqrbnp........................";
     for (int round = 0; round < 1000; ++round) {
@@ -320,20 +333,20 @@ TEST(Problems, AllowedFieldsAgreeWithTheProblems) {
         for (char& square : position.board) square = pieces[random() % pieces.size()];
         position.sideToMove = static_cast<int32_t>(random() % 2);
         const auto allowed = piecefen::allowedFields(position);
-        auto has = [&position](ProblemKind kind) {
-            for (const auto& problem : piecefen::problems(position)) {
-                if (problem.kind == kind) return true;
+        auto has = [&position](IllegalityKind kind) {
+            for (const auto& illegality : piecefen::illegalities(position)) {
+                if (illegality.kind == kind) return true;
             }
             return false;
         };
         for (int right = 0; right < 4; ++right) {
             position.castling[right / 2][right % 2] = true;
-            ASSERT_EQ(allowed.castling[right / 2][right % 2], !has(ProblemKind::badCastlingRights)) << position.toFen();
+            ASSERT_EQ(allowed.castling[right / 2][right % 2], !has(IllegalityKind::badCastlingRights)) << position.toFen();
             position.castling[right / 2][right % 2] = false;
         }
         for (int index = 0; index < 64; ++index) {
             position.enPassant = {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
-            ASSERT_EQ((allowed.enPassant >> index & 1U) != 0, !has(ProblemKind::badEnPassant)) << position.toFen();
+            ASSERT_EQ((allowed.enPassant >> index & 1U) != 0, !has(IllegalityKind::badEnPassant)) << position.toFen();
         }
     }
 }
