@@ -127,8 +127,21 @@ bool Tablebase::prepare(const FenPosition& position) {
     return covered.board && tables_->plan(endgame::normalise(*covered.board).key);
 }
 
+bool Tablebase::done() const {
+    return tables_->progress() >= 1;
+}
+
+void Tablebase::step() {
+    tables_->step();
+}
+
+double Tablebase::fraction() const {
+    return tables_->progress();
+}
+
 double Tablebase::work() {
-    return tables_->step();
+    step();
+    return fraction();
 }
 
 std::size_t Tablebase::bytes() const {

@@ -11,6 +11,7 @@
 // Relative, so that one line finds the rules both in the source tree and where the
 // headers are installed, beside this one.
 #include "../rules/Moves.h"
+#include "../rules/Slices.h"
 
 namespace piecefen {
 
@@ -63,10 +64,10 @@ struct EndgameStatistics {
 // The truth of every position of up to four pieces, kings included, worked out from the
 // rules: the first position of a material balance works out its table and every table its
 // captures and promotions lead into, and the tables are kept for the next question.
-class PIECEFEN_API Tablebase {
+class PIECEFEN_API Tablebase : public Slices {
 public:
     Tablebase();
-    ~Tablebase();
+    ~Tablebase() override;
     Tablebase(Tablebase&&) noexcept;
     Tablebase& operator=(Tablebase&&) noexcept;
     Tablebase(const Tablebase&) = delete;
@@ -81,10 +82,13 @@ public:
 
     // The same work in slices, for a caller that wants to say how far it is or do something
     // between them (a page that must stay responsive): prepare() lines up the tables the
-    // position needs and says whether there is work to do, then each work() does a slice of
-    // it and says how much is done, from 0 to 1 when all of it is. probe() finishes whatever
-    // is left.
+    // position needs and says whether there is work to do, then step() does it a slice at a
+    // time. probe() finishes whatever is left.
     bool prepare(const FenPosition& position);
+    [[nodiscard]] bool done() const override;
+    void step() override;
+    [[nodiscard]] double fraction() const override;
+    // A slice, and how much is done after it: step() and then fraction(), as 1.5 had it.
     double work();
 
     // The bytes the tables worked out so far take.

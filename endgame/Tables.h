@@ -129,6 +129,8 @@ public:
     bool plan(const std::string& key);
     // Does a slice of the work lined up and says how much of it is done: 1 when it is all done.
     double step();
+    // How much of the work lined up is done, as step() last said; 1 when there is none left.
+    [[nodiscard]] double progress() const { return !worker_ && planned_.empty() ? 1 : reported_; }
     // The table the work lined up is for.
     [[nodiscard]] const std::string& asked() const { return asked_; }
 

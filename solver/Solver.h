@@ -9,6 +9,7 @@
 // headers are installed, beside this one.
 #include "../position/FenPosition.h"
 #include "../rules/Moves.h"
+#include "../rules/Slices.h"
 
 namespace piecefen {
 
@@ -81,20 +82,20 @@ struct Solving {
 
 // Solves an orthodox problem in slices, so that a caller can show progress and stop:
 // each step() looks at one first move.
-class PIECEFEN_API Solver {
+class PIECEFEN_API Solver : public Slices {
 public:
     // The position is taken as it stands, its side to move starting; the stipulation as
     // readProblem() gives it, such as "#2", "h#2.5" or "s#3".
     Solver(const FenPosition& position, std::string_view stipulation);
-    ~Solver();
+    ~Solver() override;
     Solver(Solver&&) noexcept;
     Solver& operator=(Solver&&) noexcept;
 
     // Whether every first move has been looked at.
-    [[nodiscard]] bool done() const;
-    void step();
+    [[nodiscard]] bool done() const override;
+    void step() override;
     // The share of first moves looked at, 0 to 1.
-    [[nodiscard]] double fraction() const;
+    [[nodiscard]] double fraction() const override;
     // The answer so far; the whole answer once done().
     [[nodiscard]] const Solving& result() const;
 

@@ -286,15 +286,19 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
     piecefen::Tablebase own;
     EXPECT_EQ(piecefen::endgameTable(position), "KQvK");
     ASSERT_TRUE(own.prepare(position));
-    double last = 0;
+    // Through the one interface of work in slices, as the solver's is driven too.
+    piecefen::Slices& work = own;
+    double last = work.fraction();
+    EXPECT_EQ(last, 0.0);
     int slices = 0;
-    for (double done = 0; done < 1; ++slices) {
-        done = own.work();
-        EXPECT_GE(done, last);
-        EXPECT_LE(done, 1.0);
-        last = done;
+    for (; !work.done(); ++slices) {
+        work.step();
+        EXPECT_GE(work.fraction(), last);
+        EXPECT_EQ(work.fraction() == 1.0, work.done());
+        last = work.fraction();
     }
     EXPECT_GT(slices, 2);
+    EXPECT_EQ(own.work(), 1.0);
     EXPECT_FALSE(own.prepare(position));
     EXPECT_FALSE(own.prepare(fenOf("4k3/8/8/8/8/8/PPP5/4K3 w - - 0 1")));
     const std::size_t bytes = own.bytes();

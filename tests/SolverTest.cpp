@@ -193,7 +193,8 @@ TEST(Solver, StatusNames) {
 // In slices, one first move a step, the answer is the same as at once.
 TEST(Solver, StepsAddUpToTheWhole) {
     const FenPosition position = fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1");
-    piecefen::Solver solver(position, "#2");
+    piecefen::Solver own(position, "#2");
+    piecefen::Slices& solver = own;
     double last = solver.fraction();
     EXPECT_EQ(last, 0.0);
     int steps = 0;
@@ -206,7 +207,7 @@ TEST(Solver, StepsAddUpToTheWhole) {
     EXPECT_EQ(last, 1.0);
     EXPECT_EQ(steps, static_cast<int>(piecefen::legalMoves(position).size()));
     solver.step();
-    EXPECT_EQ(piecefen::solutionText(solver.result()), piecefen::solutionText(piecefen::solve(position, "#2")));
+    EXPECT_EQ(piecefen::solutionText(own.result()), piecefen::solutionText(piecefen::solve(position, "#2")));
     // No first move is all done at once; one is none done until it is looked at.
     EXPECT_EQ(piecefen::Solver(fenOf("8/8/8/8/8/1q6/8/K1k5 w - - 0 1"), "#2").fraction(), 1.0);
     EXPECT_EQ(piecefen::Solver(fenOf("k7/8/8/8/8/8/1q6/K7 w - - 0 1"), "#2").fraction(), 0.0);

@@ -16,6 +16,7 @@
 #include "rules/Moves.h"
 #include "notation/Json.h"
 #include "rules/Illegalities.h"
+#include "rules/Slices.h"
 #include "solver/Solver.h"
 
 // The library's boundary with JavaScript. Each text crosses as a pointer and a length of
@@ -66,6 +67,12 @@ piecefen::Tablebase& tablebase() {
 // The problem being solved, replaced by the next; never destroyed, as the tables.
 piecefen::Solver*& solver() {
     static piecefen::Solver* current = nullptr;
+    return current;
+}
+
+// The work piecefen_step does a slice of: the tables lined up, or the problem being solved.
+piecefen::Slices*& work() {
+    static piecefen::Slices* current = nullptr;
     return current;
 }
 
@@ -130,6 +137,9 @@ void write(piecefen::JsonWriter& out, const piecefen::Solution& solution) {
     for (const auto& defence : solution.variations) write(out, defence);
     out.endArray().endObject();
 }
+
+// The names of LinePart's kinds, in their order.
+constexpr const char* LINE_PART_KINDS[] = {"number", "separator", "move", "words"};
 
 void writePlies(piecefen::JsonWriter& out, const std::optional<int>& dtm) {
     if (dtm) {
@@ -318,14 +328,20 @@ char* piecefen_outcome_name(std::uint32_t outcome) {
     return answer(std::string(piecefen::outcomeName(static_cast<piecefen::Outcome>(std::min<std::uint32_t>(outcome, 255)))));
 }
 
-// Lines up the endgame tables a position needs: 1 when piecefen_endgame_work has work to do.
-std::uint32_t piecefen_endgame_prepare(const char* text, std::size_t size) {
-    return tablebase().prepare(fenAt(text, size)) ? 1 : 0;
+// Does a slice of the work lined up last (endgame tables or a solution) and says how much
+// of it is done, in thousandths: 1000 only once it is all done.
+std::uint32_t piecefen_step() {
+    piecefen::Slices* const current = work();
+    if (current == nullptr || current->done()) return 1000;
+    current->step();
+    return current->done() ? 1000 : static_cast<std::uint32_t>(std::min(current->fraction() * 1000, 999.0));
 }
 
-// Does a slice of that work and says how much of it is done, in thousandths.
-std::uint32_t piecefen_endgame_work() {
-    return static_cast<std::uint32_t>(tablebase().work() * 1000);
+// Lines up the endgame tables a position needs: 1 when piecefen_step has work to do.
+std::uint32_t piecefen_endgame_prepare(const char* text, std::size_t size) {
+    const bool lined = tablebase().prepare(fenAt(text, size));
+    if (lined) work() = &tablebase();
+    return lined ? 1 : 0;
 }
 
 std::uint32_t piecefen_endgame_coverage(const char* text, std::size_t size) {
@@ -406,17 +422,13 @@ char* piecefen_write_problem(const char* fen, std::size_t fenSize, const char* s
     return answer(piecefen::writeProblem(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize), viewOf(form, formSize)));
 }
 
-// Starts solving the position of a FEN line for a stipulation. Any problem before it is dropped.
+// Lines up solving the position of a FEN line for a stipulation, which piecefen_step does a
+// first move at a time. Any problem before it is dropped.
 void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize) {
+    if (work() == solver()) work() = nullptr;
     delete solver();
     solver() = new piecefen::Solver(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize));
-}
-
-// Looks at the next first move and says how much is done, in thousandths.
-std::uint32_t piecefen_solve_step() {
-    if (solver() == nullptr) return 1000;
-    solver()->step();
-    return solver()->done() ? 1000 : static_cast<std::uint32_t>(solver()->fraction() * 999);
+    work() = solver();
 }
 
 // The answer, with the composers' text beside the data.
@@ -439,11 +451,30 @@ char* piecefen_solve_result() {
         write(out, attempt.refutation);
         out.endObject();
     }
+    out.endArray().key("lines").beginArray();
+    for (const auto& line : piecefen::solutionLines(solving)) {
+        out.beginArray();
+        for (const auto& part : line) {
+            out.beginObject().key("kind").text(LINE_PART_KINDS[static_cast<std::size_t>(part.kind)]).key("text").text(part.text);
+            if (part.kind == piecefen::LinePart::Kind::move) {
+                out.key("uci").text(part.uci).key("fen").text(part.fen).key("mark").text(part.mark);
+            }
+            out.endObject();
+        }
+        out.endArray();
+    }
     out.endArray().key("text").text(piecefen::solutionText(solving)).endObject();
     return answer(out.str());
 }
 
 }  // extern "C"
+
+// A pure virtual function called (never, in a constructed object) stops the module; the C++
+// runtime's own handler would first write to a standard error that a module has not got.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the C++ ABI names the hook.
+extern "C" void __cxa_pure_virtual() {
+    std::abort();
+}
 
 // Nothing in the module can throw, so a request for memory that cannot be met stops it.
 void* operator new(std::size_t size) {

@@ -178,6 +178,15 @@ export function bind(wasm) {
 
   const call = (operation, texts, take, numbers) => read(withTexts(operation, texts, numbers), take);
 
+  // Does the work the module lined up last a slice at a time, endgame tables or a solution
+  // alike, so that the caller hears how far it is.
+  const inSlices = (onProgress, heard = {}) => {
+    for (let done = 0; done < 1000;) {
+      done = wasm.piecefen_step();
+      onProgress?.({ ...heard, fraction: done / 1000 });
+    }
+  };
+
   // Every answer with parts comes as JSON, which the module's one writer escapes.
   const json = (heap, start, end) => JSON.parse(utf8(heap, start, end));
 
@@ -232,14 +241,7 @@ export function bind(wasm) {
     endgame: (fen, { onProgress } = {}) => {
       expectText('endgame', 'fen', fen);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: endgame expected onProgress to be a function');
-      // The tables are worked out a slice at a time, so that the caller hears how far it is.
-      if (withTexts(wasm.piecefen_endgame_prepare, [fen]) === 1) {
-        const table = call(wasm.piecefen_endgame_table, [fen], text);
-        for (let done = 0; done < 1000;) {
-          done = wasm.piecefen_endgame_work();
-          onProgress?.({ table, fraction: done / 1000 });
-        }
-      }
+      if (withTexts(wasm.piecefen_endgame_prepare, [fen]) === 1) inSlices(onProgress, { table: call(wasm.piecefen_endgame_table, [fen], text) });
       const verdict = call(wasm.piecefen_endgame, [fen], json);
       if (verdict === null) return null;
       const { category, dtm, fiftyMoveRuleMayMatter, moves } = verdict;
@@ -268,11 +270,7 @@ export function bind(wasm) {
       expectText('solve', 'stipulation', stipulation);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: solve expected onProgress to be a function');
       withTexts(wasm.piecefen_solve_start, [fen, stipulation]);
-      // A first move a step, so that the caller hears how far it is.
-      for (let done = 0; done < 1000;) {
-        done = wasm.piecefen_solve_step();
-        onProgress?.({ fraction: done / 1000 });
-      }
+      inSlices(onProgress);
       return read(wasm.piecefen_solve_result(), json);
     },
     endgameCoverage: (fen) => coverageNames[withTexts(wasm.piecefen_endgame_coverage, [expectText('endgameCoverage', 'fen', fen)])],

@@ -313,9 +313,20 @@ export interface Solving {
   solutions: Solution[];
   /** Two-movers: first moves that fail to one defence only, and that defence. */
   tries: { move: SolvedMove; refutation: SolvedMove }[];
+  /** The answer in the composers' layout as lines of parts, which `text` writes out. */
+  lines: LinePart[][];
   /** The whole answer in the composers' layout, a line each: "1.Qb8! (2.Qb2#)". */
   text: string;
 }
+
+/**
+ * One part of a line of the solution: a move number ("1." or "1..."), a separator (" ",
+ * "/", " (", ")"), words ("no solution"), or a move: its SAN, its UCI, the FEN line after
+ * it and its mark ("!" after a key or refutation, "?" after a try, else "").
+ */
+export type LinePart =
+  | { kind: 'number' | 'separator' | 'words'; text: string }
+  | { kind: 'move'; text: string; uci: string; fen: string; mark: '' | '!' | '?' };
 
 /**
  * Solves an orthodox problem: #1 to #5, =1 to =5, h#1 to h#4 (h#3.5 too), h=, s#1 to s#3;

@@ -4,7 +4,7 @@
 import { SQUARES } from '../bindings.js';
 import { count, element, imageOf, item, nameOf, piecefen, pieceImage } from './library.js';
 import { TURNS, canTurn, derive, state, view } from './state.js';
-import { errorWords, flagsOf, outcomeWords, problemWords, tidied } from './words.js';
+import { errorWords, flagsOf, outcomeWords, illegalityWords, tidied } from './words.js';
 import { drawDiagram, drawHandOn } from './handing-on.js';
 import { addressOf } from './address.js';
 import { drawPlay, targetsOf } from './play.js';
@@ -61,8 +61,8 @@ element('palette').append(...palette);
 export function render() {
   const { position, errors, found, allowed } = derive();
   // An empty board is one problem, not three.
-  const shown = found.some(({ problem }) => problem === 'empty')
-    ? found.filter(({ problem }) => problem !== 'no-white-king' && problem !== 'no-black-king') : found;
+  const shown = found.some(({ illegality }) => illegality === 'empty')
+    ? found.filter(({ illegality }) => illegality !== 'no-white-king' && illegality !== 'no-black-king') : found;
   const flags = flagsOf(shown, position);
 
   drawBoard(position, flags);
@@ -110,16 +110,16 @@ export function render() {
     : 'This looks like a chess problem, not a FEN line.';
   element('tidy').hidden = !errors.some(({ error }) => error === 'space' || error === 'side')
     || piecefen.fenErrors(tidied(state.fen)).length >= errors.length;
-  // The count of problems, and where the position can be played, how the game stands.
+  // Whether it is legal, and where the position can be played, how the game stands.
   const { moves, outcome } = derive();
   element('summary').textContent = errors.length > 0
     ? `Not FEN: ${count(errors.length)} ${errors.length === 1 ? 'error' : 'errors'}, listed below; the board shows the nearest reading.`
-    : [shown.length === 0 ? 'No problems.' : `${count(shown.length)[0].toUpperCase()}${count(shown.length).slice(1)} ${shown.length === 1 ? 'problem' : 'problems'}: see Problems.`,
+    : [shown.length === 0 ? 'Legal.' : `Illegal: ${count(shown.length)} ${shown.length === 1 ? 'reason' : 'reasons'}, see Legality.`,
       outcomeWords(outcome, position, moves.length)].filter(Boolean).join(' ');
   element('status').textContent = state.status;
 
-  element('problems').replaceChildren(...shown.flatMap((problem) => problemWords(problem, position)).map(item));
-  element('no-problems').hidden = shown.length > 0;
+  element('illegalities').replaceChildren(...shown.flatMap((illegality) => illegalityWords(illegality, position)).map(item));
+  element('legal').hidden = shown.length > 0;
   drawPlay();
   drawEndgame();
   drawProblem();

@@ -2,38 +2,37 @@
 // The Tablebase part: the truth of a position of up to four pieces and of each of its
 // moves, worked out by the library in a worker (its tables the first time they are
 // needed) and kept here by FEN line.
-import { COLOURS, compiled, element, item, piecefen } from './library.js';
+import { COLOURS, count, element, item, piecefen } from './library.js';
 import { derive, render, state } from './state.js';
+import { ask, joinWorker } from './worker-client.js';
 
 const verdicts = new Map();
 const waiting = new Map();  // a FEN line asked for, and who wants its verdict
 let working = null;         // the worker's last word of progress: { fen, table, percent }
-let worker = null;
 let broken = '';            // why the worker could not work, if it could not
 
-function startWorker() {
-  const started = new Worker(URL.createObjectURL(new Blob([WORKER], { type: 'text/javascript' })));
-  // A browser that refuses the worker leaves the part saying so, and the online link stays.
-  started.onerror = (event) => {
-    broken = event.message || 'the browser stopped the worker';
-    render();
-  };
-  started.postMessage({ module: compiled });
-  started.onmessage = ({ data }) => {
-    if (!('verdict' in data)) {
+joinWorker({
+  heard(data) {
+    if ('verdict' in data) {
+      verdicts.set(data.fen, data.verdict);
+      if (working?.fen === data.fen) working = null;
+      const wanting = waiting.get(data.fen) ?? [];
+      waiting.delete(data.fen);
+      render();
+      for (const then of wanting) then(data.verdict);
+    } else if ('table' in data) {
       working = data;
       if (data.fen === state.fen) render();
-      return;
     }
-    verdicts.set(data.fen, data.verdict);
-    if (working?.fen === data.fen) working = null;
-    const wanting = waiting.get(data.fen) ?? [];
-    waiting.delete(data.fen);
+  },
+  // A browser that refuses the worker leaves the part saying so, and the online link stays.
+  failed(reason) {
+    if (waiting.size === 0) return;
+    broken = reason || 'the browser stopped the worker';
     render();
-    for (const then of wanting) then(data.verdict);
-  };
-  return started;
-}
+  },
+  unanswered: () => [...waiting.keys()].map((fen) => ({ fen })),
+});
 
 // Hands the verdict of a FEN line to `then` once it is known; null where the tables say nothing.
 export function whenKnown(fen, then = () => {}) {
@@ -45,8 +44,7 @@ export function whenKnown(fen, then = () => {}) {
     waiting.get(fen).push(then);
   } else {
     waiting.set(fen, [then]);
-    worker ??= startWorker();
-    worker.postMessage({ fen });
+    ask({ fen });
   }
 }
 
@@ -102,10 +100,28 @@ export function judge(fen, uci) {
   return '';
 }
 
+// Why the page's own tables say nothing of a position they could almost take: they are
+// for positions of up to four pieces without castling rights.
+const NOT_COVERED = {
+  'too-many-pieces': (pieces) => `This page's tables cover up to four pieces, and this position has ${count(pieces)}: the online tablebase answers for up to seven.`,
+  'castling-rights': () => 'This page\'s tables cover positions without castling rights: take them away in Castling to see the verdict.',
+};
+
 export function drawEndgame() {
-  const covered = piecefen.endgameCoverage(state.fen) === 'covered';
-  element('endgame').hidden = !covered;
-  if (!covered) return;
+  const coverage = piecefen.endgameCoverage(state.fen);
+  const pieces = [...derive().position.board].filter((byte) => /[KQRBNPkqrbnp]/.test(byte)).length;
+  // Past seven pieces nothing answers, here or online, and the Legality part already says so.
+  const said = Object.hasOwn(NOT_COVERED, coverage) && pieces <= 7 && derive().found.length === 0;
+  element('endgame').hidden = coverage !== 'covered' && !said;
+  element('endgame-why').hidden = !said;
+  element('endgame-worked').hidden = said;
+  if (said) {
+    element('endgame-why').textContent = NOT_COVERED[coverage](pieces);
+    element('endgame-verdict').textContent = '';
+    for (const part of ['winning-part', 'other-part']) element(part).hidden = true;
+    return;
+  }
+  if (coverage !== 'covered') return;
   const verdict = verdicts.get(state.fen);
   const side = derive().position.sideToMove;
   const winning = [];

@@ -17,7 +17,7 @@ export const pgnOf = (line, moves = '*', result = '*') => ['[Event "?"]', '[Site
 export function drawHandOn(position, found, errors) {
   const pieces = [...position.board].filter((byte) => PIECE_IMAGES.has(byte)).length;
   const why = errors.length > 0 ? 'The tablebase link comes once the FEN is well-formed.'
-    : found.length > 0 ? 'The tablebase answers only for a position without problems.'
+    : found.length > 0 ? 'The tablebase answers only for a legal position.'
       : pieces > 7 ? `The tablebase answers for at most 7 pieces; this position has ${pieces}.`
         : position.castling.flat().some(Boolean) ? 'The tablebase answers only for a position without castling rights.' : '';
   element('tablebase-line').hidden = why !== '';

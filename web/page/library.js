@@ -3,7 +3,7 @@
 // the pieces in words and as pictures, the positions it starts from.
 import { bind } from '../bindings.js';
 
-// Compiled once: the endgame worker takes the same compiled module.
+// Compiled once: the page's worker takes the same compiled module.
 export const compiled = await WebAssembly.compile(Uint8Array.from(atob(MODULE), (c) => c.charCodeAt(0)));
 export const piecefen = bind((await WebAssembly.instantiate(compiled, {})).exports);
 

@@ -29,7 +29,7 @@ export function playMove(uci, byPage = false) {
   const judged = byPage || !state.playItOut ? '' : judge(before, uci);
   state.announcement = byPage ? `Best defence: ${move.san}.` : `${move.san} played.`;
   edit({ fen: after, pieceList: null, wanted: wantedOf(piecefen.readFen(after)), picked: null, promoting: null,
-    game: { start: state.game.start, moves: [...state.game.moves, { uci, san: move.san }] } });
+    game: { start: state.game.start, moves: [...state.game.moves, { uci, san: move.san }] } }, byPage ? 'reply' : 'edit');
   if (judged !== '' || byPage) {
     state.status = [state.judged ?? '', judged].filter(Boolean).join(' ');
     render();

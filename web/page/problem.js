@@ -2,8 +2,9 @@
 // The Problem part: a problem pasted in any form composers use, its stipulation and count
 // beside the board, solved in a worker that can be stopped, the solution's moves shown on
 // the board when chosen, and the problem written out in each form.
-import { START, compiled, element, item, piecefen } from './library.js';
+import { START, count, element, item, piecefen } from './library.js';
 import { edit, render, state, wantedOf } from './state.js';
+import { ask, joinWorker, restartWorker } from './worker-client.js';
 
 const LANGUAGE_NAMES = { en: 'English', de: 'German', fr: 'French' };
 const ERROR_WORDS = {
@@ -21,7 +22,6 @@ const ERROR_WORDS = {
 export const FORMS = [['popeye', 'Popeye'], ['pdb', 'PDB'], ['yacpdb', 'YACPDB'], ['latex-diagram', 'LaTeX diagram'],
   ['latex-skak', 'LaTeX skak'], ['caption', 'Caption']];
 
-let worker = null;
 let progress = null;   // while solving: { fen, stipulation, percent }
 let answer = null;     // the last answer: { fen, stipulation, solving }
 let exported = null;   // the form last exported: { form, text }
@@ -82,6 +82,9 @@ export function importText() {
     render();
     return;
   }
+  // A language chosen is for this import only: the next text says its own.
+  element('import-language').value = '';
+  element('import-language-part').hidden = true;
   state.stipulation = reading.stipulation ?? '';
   edit({ fen: reading.fen, pieceList: null, wanted: wantedOf(piecefen.readFen(reading.fen)) });
   captionFromProblem();
@@ -104,25 +107,27 @@ export function setStipulation(text) {
   render();
 }
 
-function startWorker() {
-  const started = new Worker(URL.createObjectURL(new Blob([WORKER], { type: 'text/javascript' })));
-  started.onerror = (event) => {
-    progress = null;
-    state.status = `The browser stopped the solver: ${event.message || 'no reason given'}.`;
-    render();
-  };
-  started.postMessage({ module: compiled });
-  started.onmessage = ({ data }) => {
+joinWorker({
+  heard(data) {
     if ('progressOf' in data) {
       progress = { ...progress, percent: data.percent };
-    } else {
+    } else if ('solved' in data) {
       progress = null;
       answer = { fen: data.solved, stipulation: data.stipulation, solving: data.solving };
+    } else {
+      return;
     }
     render();
-  };
-  return started;
-}
+  },
+  failed(reason) {
+    if (progress === null) return;
+    progress = null;
+    state.status = `The browser stopped the solver: ${reason || 'no reason given'}.`;
+    render();
+  },
+  // A search that was stopped is not started again.
+  unanswered: () => [],
+});
 
 export function solveProblem() {
   if (!state.stipulation) {
@@ -130,18 +135,17 @@ export function solveProblem() {
     render();
     return;
   }
-  worker ??= startWorker();
+  // What an earlier action said goes: this one speaks for itself.
+  state.status = '';
   progress = { fen: state.fen, stipulation: state.stipulation, percent: 0 };
   answer = null;
-  worker.postMessage({ solve: { fen: state.fen, stipulation: state.stipulation } });
+  ask({ solve: { fen: state.fen, stipulation: state.stipulation } });
   render();
 }
 
-// A search cannot be asked to stop from outside, so its worker goes, and a new one comes next time.
 export function stopSolving() {
-  worker?.terminate();
-  worker = null;
   progress = null;
+  restartWorker();
   state.status = 'Stopped.';
   render();
 }
@@ -151,74 +155,11 @@ export function exportAs(form) {
   render();
 }
 
-// The solution's lines as parts: plain text, and moves that carry the FEN after them.
-function linesOf(solving, fen) {
-  const lines = [];
-  const after = (from, move) => {
-    try {
-      return piecefen.play(from, move.uci);
-    } catch {
-      return null;
-    }
-  };
-  const moveNumber = (number, defender) => `${number}${defender ? '...' : '.'}`;
-  // One line for each way down the tree from a defence, as the library's text writes it.
-  const defence = (node, number, before, prefix) => {
-    const here = after(before, node.move);
-    const line = [...prefix, { text: node.move.san, fen: here }];
-    if (node.replies.length === 0) {
-      lines.push(line);
-      return;
-    }
-    line.push({ text: ` ${moveNumber(number + 1, false)}` });
-    if (node.replies[0].defences.length === 0) {
-      node.replies.forEach((reply, at) => {
-        if (at > 0) line.push({ text: '/' });
-        line.push({ text: reply.move.san, fen: after(here, reply.move) });
-      });
-      lines.push(line);
-      return;
-    }
-    const reply = node.replies[0];
-    const next = after(here, reply.move);
-    line.push({ text: reply.move.san, fen: next }, { text: ' ' });
-    for (const deeper of reply.defences) defence(deeper, number + 1, next, line);
-  };
-  const half = solving.stipulation.endsWith('.5');
-  for (const solution of solving.solutions) {
-    if (solution.line) {
-      const line = [];
-      let at = fen;
-      solution.line.forEach((move, index) => {
-        const ply = index + (half ? 1 : 0);
-        const number = Math.floor(ply / 2) + 1;
-        if (ply % 2 === 0) line.push({ text: `${index > 0 ? ' ' : ''}${moveNumber(number, false)}` });
-        else line.push({ text: index === 0 ? moveNumber(number, true) : ' ' });
-        at = after(at, move);
-        line.push({ text: move.san, fen: at });
-      });
-      lines.push(line);
-      continue;
-    }
-    const keyed = after(fen, solution.key);
-    const head = [{ text: '1.' }, { text: `${solution.key.san}!`, fen: keyed }];
-    if (solution.threat.length > 0) head.push({ text: ` (2.${solution.threat.map((move) => move.san).join('/')})` });
-    lines.push(head);
-    for (const variation of solution.variations) defence(variation, 1, keyed, [{ text: '1...' }]);
-  }
-  if (solving.unlisted > 0) lines.push([{ text: `and ${solving.unlisted.toLocaleString('en')} more` }]);
-  if (solving.solutions.length === 0) lines.push([{ text: 'No solution.' }]);
-  for (const attempt of solving.tries) {
-    const tried = after(fen, attempt.move);
-    lines.push([{ text: '1.' }, { text: `${attempt.move.san}?`, fen: tried }, { text: ' ' },
-      { text: `${attempt.refutation.san}!`, fen: after(tried, attempt.refutation) }]);
-  }
-  return lines;
-}
-
 // Shows a move's position on the board; the problem's own position is one Undo away.
 function showMove(fen) {
   edit({ fen, pieceList: null, wanted: wantedOf(piecefen.readFen(fen)) });
+  // Where the solution lies below the board (on a phone), the board comes back into view.
+  element('board').scrollIntoView({ block: 'nearest' });
 }
 export const backToProblem = () => answer && showMove(answer.fen);
 
@@ -228,7 +169,7 @@ let cached = null;
 function solutionShown() {
   if (!answer || answer.stipulation !== state.stipulation) return false;
   if (cached?.answer !== answer) {
-    const lines = answer.solving.status === 'solved' ? linesOf(answer.solving, answer.fen) : [];
+    const { lines } = answer.solving;
     cached = { answer, lines, fens: new Set(lines.flat().map((part) => part.fen).filter(Boolean)) };
   }
   return state.fen === answer.fen || cached.fens.has(state.fen);
@@ -236,7 +177,7 @@ function solutionShown() {
 
 const STATUS_WORDS = {
   stipulation: 'The solver takes #1 to #5, =1 to =5, h#1 to h#4 (and h#3.5), h=1 to h=4 and s#1 to s#3.',
-  unplayable: 'This position cannot be played: see Problems.',
+  unplayable: 'This position cannot be played: see Legality.',
 };
 
 export function drawProblem() {
@@ -257,8 +198,12 @@ export function drawProblem() {
   else if (shown) {
     const { solutions, unlisted, cooked } = answer.solving;
     const found = solutions.length + unlisted;
+    // A direct or self solution in fewer moves than asked is short, which composers count a flaw.
+    const asked = Number(/\d+/.exec(answer.stipulation)?.[0]);
+    const short = found === 1 && solutions[0].moves < asked;
     words = found === 0 ? 'No solution.' : cooked ? `Cooked: ${found.toLocaleString('en')} solutions.`
-      : 'Sound: one solution. Choose a move to see its position.';
+      : short ? `Short: one solution, in ${count(solutions[0].moves)} ${solutions[0].moves === 1 ? 'move' : 'moves'} where ${count(asked)} were asked. Choose a move to see its position.`
+        : 'Sound: one solution. Choose a move to see its position.';
   }
   element('solve-status').textContent = words;
   element('back-to-problem').hidden = !shown || state.fen === answer.fen;
@@ -266,14 +211,14 @@ export function drawProblem() {
   element('solution').replaceChildren(...lines.map((parts) => {
     const entry = document.createElement('li');
     for (const part of parts) {
-      if (!part.fen) {
+      if (part.kind !== 'move') {
         entry.append(part.text);
         continue;
       }
       const button = document.createElement('button');
       button.type = 'button';
       button.className = 'move';
-      button.textContent = part.text;
+      button.textContent = `${part.text}${part.mark}`;
       button.addEventListener('click', () => showMove(part.fen));
       entry.append(button);
     }

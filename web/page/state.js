@@ -45,7 +45,7 @@ export function derive() {
   if (derived?.fen === state.fen) return derived;
   const position = piecefen.readFen(state.fen);
   const errors = piecefen.fenErrors(state.fen);
-  const found = piecefen.problems(state.fen);
+  const found = piecefen.illegalities(state.fen);
   const allowed = piecefen.allowedFields(state.fen);
   const moves = piecefen.legalMoves(state.fen);
   const outcome = piecefen.outcome(state.fen);
@@ -54,11 +54,12 @@ export function derive() {
 }
 
 // 3. Edits. Each records the state before it for Undo, unless it continues a burst of the
-// same kind, and clears what the last edit said.
+// same kind or is the page's reply to a move, and clears what the last edit said.
 const snapshot = () => ({ fen: state.fen, pieceList: state.pieceList, wanted: state.wanted, game: state.game });
 export function edit(change, kind = 'edit') {
   const now = performance.now();
-  const burst = kind !== 'edit' && state.last.kind === kind && now - state.last.at < BURST_MS;
+  // A reply joins the step of the move it answers, however long it took to find.
+  const burst = kind === 'reply' || (kind !== 'edit' && state.last.kind === kind && now - state.last.at < BURST_MS);
   if (!burst) {
     state.past.push(snapshot());
     if (state.past.length > HISTORY_LIMIT) state.past.shift();

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The position in words: each problem, the flags on its squares, and where a line
+// The position in words: each illegality, the flags on its squares, and where a line
 // departs from FEN.
 import { COLOURS, count } from './library.js';
 import { indexOfName } from './state.js';
 
-// Each problem with its king first and its side named, and short flags for the
-// squares a problem names.
+// Each illegality with its king first and its side named, and short flags for the
+// squares an illegality names.
 export function colourOf(byte) {
   if (/^[KQRBNP]$/.test(byte)) return 0;
   return /^[kqrbnp]$/.test(byte) ? 1 : -1;
 }
 
-export function problemWords({ problem, squares }, position) {
+export function illegalityWords({ illegality, squares }, position) {
   const mover = position.sideToMove === 0 ? 0 : 1;
   const at = (square) => position.board[indexOfName(square)];
   const list = (names) => names.join(', ');
@@ -20,7 +20,7 @@ export function problemWords({ problem, squares }, position) {
     const king = squares.find((square) => at(square) === (colour === 0 ? 'K' : 'k'));
     return [king, squares.filter((square) => square !== king)];
   };
-  switch (problem) {
+  switch (illegality) {
     case 'empty': return ['The board is empty.'];
     case 'no-white-king': return ['White has no king.'];
     case 'no-black-king': return ['Black has no king.'];
@@ -48,7 +48,7 @@ export function problemWords({ problem, squares }, position) {
       return [`${COLOURS[mover]}'s king on ${king} is in check from ${list(checkers)}, which no last move of ${COLOURS[1 - mover]} can have given.`];
     }
     case 'not-a-piece': return [`A square holds something that is no piece: ${list(squares)}.`];
-    default: return [`${problem}: ${list(squares)}.`];
+    default: return [`${illegality}: ${list(squares)}.`];
   }
 }
 
@@ -56,7 +56,7 @@ export function flagsOf(found, position) {
   const flags = new Map();
   const flag = (square, text) => flags.set(square, [...(flags.get(square) ?? []), text]);
   const mover = position.sideToMove === 0 ? 0 : 1;
-  for (const { problem, squares } of found) {
+  for (const { illegality, squares } of found) {
     for (const square of squares) {
       const byte = position.board[indexOfName(square)];
       const colour = colourOf(byte);
@@ -72,7 +72,7 @@ export function flagsOf(found, position) {
         'too-many-checkers': isKing && colour === mover ? 'in check from more than two pieces' : 'one of more than two checkers',
         'impossible-check': isKing && colour === mover ? 'in a check no move can give' : 'giving a check no move can give',
         'not-a-piece': 'no piece',
-      }[problem] ?? problem);
+      }[illegality] ?? illegality);
     }
   }
   return flags;

@@ -48,7 +48,7 @@ const paste = async (page, name, text) => (await find(page, name, 'textbox')).ev
   field.dispatchEvent(new InputEvent('input', { bubbles: true, inputType: 'insertFromPaste' }));
 }, text);
 const emptySquares = (page) => page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => cell.ariaLabel.endsWith(' empty')).length);
-const problemTexts = async (page) => (await find(page, 'Problems', 'list')).$$eval('li', (items) => items.map((item) => item.textContent));
+const illegalityTexts = async (page) => (await find(page, 'Legality', 'list')).$$eval('li', (items) => items.map((item) => item.textContent));
 const shows = (page, text) => page.waitForSelector(`::-p-text(${JSON.stringify(text)})`, { timeout: 2000 });
 const markup = (page) => page.$$eval('img[src="x"], b, script', (elements) => elements.length);
 // The 64 squares of a FEN line's board, a8 first, as the reader fills them from a well-formed line.
@@ -149,7 +149,7 @@ for (const engine of PUPPETEER_ENGINES) {
           await square(page, label);
         }
         assert.equal(await emptySquares(page), 64 - 9);
-        assert.deepEqual(await problemTexts(page), []);
+        assert.deepEqual(await illegalityTexts(page), []);
         assert.equal(await page.$('::-p-aria([name="Open in the Syzygy tablebase"][role="link"])'), null);
         await shows(page, 'The tablebase answers for at most 7 pieces; this position has 9.');
         // The address follows without filling the history.
@@ -346,7 +346,7 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.equal(await page.evaluate(() => document.activeElement.ariaLabel), 'e1 white king');
         await click(page, 'Clear board');
         assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/8/8/8 w - - 12 40');
-        assert.deepEqual(await problemTexts(page), ['The board is empty.']);
+        assert.deepEqual(await illegalityTexts(page), ['The board is empty.']);
       });
 
     test('mirror, swap colours and the shifts turn the position round, offered only where nothing leaves the board',
@@ -423,7 +423,7 @@ for (const engine of PUPPETEER_ENGINES) {
         await click(page, 'Tidy the spaces');
         assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/2k5/8/K1Q5 w - - 0 1');
         assert.deepEqual(await marked(), []);
-        assert.deepEqual(await problemTexts(page), ["Black's king on c3 is in check from c1, but it is White's move."]);
+        assert.deepEqual(await illegalityTexts(page), ["Black's king on c3 is in check from c1, but it is White's move."]);
 
         const cases = [
           ['  4k3/8/8/8/8/8/8/4K3 w - - 0 1', 'A space at the start, column 1: the line starts with the board.'],
@@ -441,33 +441,33 @@ for (const engine of PUPPETEER_ENGINES) {
     test('what is wrong is listed in words and marked on the board, and the link comes where the tablebase answers',
       async (t) => {
         const page = await open(t, fragmentOf('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1'));
-        assert.deepEqual(await problemTexts(page), ["Black's king on e8 is in check from e2, but it is White's move."]);
+        assert.deepEqual(await illegalityTexts(page), ["Black's king on e8 is in check from e2, but it is White's move."]);
         const marks = await page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => getComputedStyle(cell, '::after').content === '"!"')
           .map((cell) => cell.ariaLabel));
         assert.deepEqual(marks, ['e8 black king, in check out of turn', 'e2 white rook, giving check out of turn']);
         assert.deepEqual(await axeViolations(page), []);
         assert.ok(await ringContrast(page) >= 3);
-        await shows(page, 'The tablebase answers only for a position without problems.');
-        await shows(page, 'One problem: see Problems.');
+        await shows(page, 'The tablebase answers only for a legal position.');
+        await shows(page, 'Illegal: one reason, see Legality.');
 
         await click(page, 'Black to move', 'radio');
-        assert.deepEqual(await problemTexts(page), []);
+        assert.deepEqual(await illegalityTexts(page), []);
         const link = await find(page, 'Open in the Syzygy tablebase', 'link');
         assert.equal(await link.evaluate((a) => a.href), `${ADDRESS}4k3/8/8/8/8/8/4R3/4K3_b_-_-_0_1`);
         await paste(page, 'FEN', 'r3k3/8/8/8/8/8/4R3/4K3 b q - 0 1');
         await shows(page, 'The tablebase answers only for a position without castling rights.');
         await paste(page, 'FEN', 'k1K5/8/8/8/8/8/8/K7 w - - 0 1');
-        assert.deepEqual(await problemTexts(page), ['White has two kings: c8, a1.']);
+        assert.deepEqual(await illegalityTexts(page), ['White has two kings: c8, a1.']);
         await square(page, 'c8 white king, two white kings');
         await paste(page, 'FEN', '3k4/8/8/8/7B/8/3R4/3K4 b - - 0 1');
-        assert.deepEqual(await problemTexts(page), ["Black's king on d8 is in check from h4, d2, which no last move of White can have given."]);
+        assert.deepEqual(await illegalityTexts(page), ["Black's king on d8 is in check from h4, d2, which no last move of White can have given."]);
         await square(page, 'd8 black king, in a check no move can give');
       });
 
     test('Play mode shows the legal squares and plays by click, drag, keys and typing; undo, the PGN and the address follow',
       async (t) => {
         const page = await open(t, fragmentOf(START));
-        await shows(page, 'No problems. White to move: 20 legal moves.');
+        await shows(page, 'Legal. White to move: 20 legal moves.');
         await click(page, 'Play', 'radio');
         const targets = () => page.$$eval('[role="gridcell"]', (cells) => cells.filter((cell) => cell.ariaLabel.endsWith(', a legal move'))
           .map((cell) => cell.ariaLabel.split(' ')[0]));
@@ -502,7 +502,7 @@ for (const engine of PUPPETEER_ENGINES) {
           await (await find(page, 'Move', 'textbox')).type(move);
           await page.keyboard.press('Enter');
         }
-        await shows(page, 'No problems. Black to move: 32 legal moves.');
+        await shows(page, 'Legal. Black to move: 32 legal moves.');
         assert.deepEqual((await moves()).slice(-2), ['7. Qf3+ Ke6', '8. Nc3']);
 
         // A shared link replays the moves; leaving Play mode keeps the position reached.
@@ -609,7 +609,7 @@ for (const engine of PUPPETEER_ENGINES) {
         await (await square(page, 'e8 empty, a legal move')).tap();
         await click(page, 'Knight');
         assert.equal(await valueOf(page, 'FEN'), 'k3N3/8/1K6/8/8/8/8/8 b - - 0 1');
-        await shows(page, 'No problems. Neither side can mate.');
+        await shows(page, 'Legal. Neither side can mate.');
         const summary = await page.evaluate(() => document.getElementById('summary').getBoundingClientRect().bottom);
         assert.ok(summary <= 740, String(summary));
         await click(page, 'Undo');
@@ -617,14 +617,14 @@ for (const engine of PUPPETEER_ENGINES) {
         await pawn.focus();
         for (const key of [' ', 'ArrowUp', ' ', 'q']) await page.keyboard.press(key);
         assert.equal(await valueOf(page, 'FEN'), 'k3Q3/8/1K6/8/8/8/8/8 b - - 0 1');
-        await shows(page, 'No problems. Black is checkmated.');
+        await shows(page, 'Legal. Black is checkmated.');
         await click(page, 'Undo');
         await (await find(page, 'Move', 'textbox')).type('e8=R');
         await page.keyboard.press('Enter');
-        await shows(page, 'No problems. Black is checkmated.');
+        await shows(page, 'Legal. Black is checkmated.');
         assert.match(await valueOf(page, 'PGN'), /\[Result "1-0"\][^]*\n1\. e8=R# 1-0\n$/);
         await paste(page, 'FEN', 'k7/2Q5/1K6/8/8/8/8/8 b - - 0 1');
-        await shows(page, 'No problems. Stalemate: Black has no move.');
+        await shows(page, 'Legal. Stalemate: Black has no move.');
         assert.deepEqual(await page.$$eval('#moves li', (items) => items.map((entry) => entry.textContent)), ['Set-up position']);
       });
 
@@ -676,12 +676,12 @@ for (const engine of PUPPETEER_ENGINES) {
           boardOf(fen).replaceAll('.', '').length);
       });
 
-    test('on a phone the FEN and its count of problems stay in view after a tap on the board', async (t) => {
+    test('on a phone the FEN and whether it is legal stay in view after a tap on the board', async (t) => {
       const page = await open(t, fragmentOf(START), { viewport: { width: 375, height: 740 } });
       await (await square(page, 'e4 empty')).tap();
       const bottoms = await page.evaluate(() => ['fen', 'summary'].map((id) => document.getElementById(id).getBoundingClientRect().bottom));
       assert.ok(bottoms.every((bottom) => bottom <= 740), JSON.stringify(bottoms));
-      assert.equal(await page.evaluate(() => document.getElementById('summary').textContent), 'One problem: see Problems.');
+      assert.equal(await page.evaluate(() => document.getElementById('summary').textContent), 'Illegal: one reason, see Legality.');
     });
 
     test('the whole FEN is in view, on a phone the piece list and the board too, and nothing scrolls sideways',
@@ -733,12 +733,12 @@ for (const engine of PUPPETEER_ENGINES) {
       assert.equal(await markup(again), 1);
     });
 
-    test('axe finds no WCAG 2.2 AA fault in the dark scheme either, problems shown', async (t) => {
+    test('axe finds no WCAG 2.2 AA fault in the dark scheme either, illegalities shown', async (t) => {
       const dark = await launch(engine, { dark: true });
       const page = await open(t, fragmentOf('kk6/8/8/8/8/8/8/7P w K e3 0 1'), { on: dark });
       t.after(() => dark.close());
       assert.equal(await page.evaluate(() => matchMedia('(prefers-color-scheme: dark)').matches), true);
-      assert.equal((await problemTexts(page)).length, 5);
+      assert.equal((await illegalityTexts(page)).length, 5);
       assert.deepEqual(await axeViolations(page), []);
       assert.ok(await ringContrast(page) >= 3);
     });

@@ -47,7 +47,7 @@ test('WebKit: the example typed, a piece from the palette, Black to move, a move
   // Play mode from an address that holds a move: a pawn picked up and put down plays the next.
   const start = 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1';
   await run(`location.hash = ${JSON.stringify(`#fen=${encodeURIComponent(start).replaceAll('%2F', '/')}&moves=e2e4`)}`);
-  await until('return document.getElementById("summary").textContent', 'No problems. Black to move: 20 legal moves.');
+  await until('return document.getElementById("summary").textContent', 'Legal. Black to move: 20 legal moves.');
   await click('[role="gridcell"][data-index="11"]');
   await click('[role="gridcell"][data-index="27"]');
   await until('return document.getElementById("fen").value', 'rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2');
