@@ -123,6 +123,7 @@ export function render() {
   drawPlay();
   drawEndgame();
   drawProblem();
+  element('answer').hidden = element('endgame').hidden && element('solution-part').hidden;
   drawHandOn(position, found, errors);
   drawDiagram(found);
 
@@ -201,6 +202,10 @@ function fitFen() {
   fen.style.height = `${fen.scrollHeight + fen.offsetHeight - fen.clientHeight}px`;
 }
 
+// The marks scroll with the field's text when a long paste scrolls inside it.
+const fenMarks = element('fen-marks');
+fen.addEventListener('scroll', () => { fenMarks.scrollTop = fen.scrollTop; });
+
 // The characters at fault marked under the field's own text, which lies over it.
 function drawFenMarks(errors) {
   const marks = element('fen-marks');
@@ -223,6 +228,7 @@ function drawFenMarks(errors) {
   }
   parts.push(plain);
   marks.replaceChildren(...(errors.length > 0 ? parts : []));
+  marks.scrollTop = fen.scrollTop;
 }
 
 view.render = render;

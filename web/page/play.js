@@ -152,6 +152,8 @@ export function drawPlay() {
   element('play').hidden = !playing;
   element('palette').hidden = playing;
   element('edit-tools').hidden = playing;
+  // The fields that set a position up (side to move, castling, clocks) are out of the way of play.
+  element('setup-controls').hidden = playing;
   if (!playing) return;
   element('moves').replaceChildren(item('Set-up position'), ...numbered(state.game).map(item));
   element('play-it-out').checked = state.playItOut;

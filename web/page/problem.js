@@ -114,6 +114,13 @@ joinWorker({
     } else if ('solved' in data) {
       progress = null;
       answer = { fen: data.solved, stipulation: data.stipulation, solving: data.solving };
+      render();
+      // The answer lies beside the board (on a desk) or under it (on a phone): both come into
+      // view from wherever Solve was pressed.
+      if (element('solution-part').getBoundingClientRect().top < 0 || element('board').getBoundingClientRect().top < 0) {
+        element('board').scrollIntoView({ block: 'start' });
+      }
+      return;
     } else {
       return;
     }
@@ -225,6 +232,7 @@ export function drawProblem() {
     return entry;
   }));
   element('solution').hidden = lines.length === 0;
+  element('solution-part').hidden = words === '' && lines.length === 0;
   element('export-part').hidden = exported === null;
   if (exported) {
     element('export-text').value = exported.text;

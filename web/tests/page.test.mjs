@@ -525,11 +525,25 @@ for (const engine of PUPPETEER_ENGINES) {
         const others = await listed('other-moves');
         assert.ok(others.includes('Qd4+: draw'));
         assert.ok(others.some((text) => /^Qg2: Black mates in \d+$/.test(text)), others.join());
-        // A board of five pieces has no Tablebase part.
+        // The board stays where it is as the Tablebase part comes and goes.
+        const place = () => page.$eval('#board', (board) => JSON.stringify(board.getBoundingClientRect()));
+        const shown = await place();
+        // A board of more than seven pieces has no Tablebase part.
         await click(page, 'Start position');
         assert.equal(await page.$eval('#endgame', (part) => part.hidden), true);
+        assert.equal(await place(), shown);
         await click(page, 'Undo');
         await shows(page, 'White mates in 9');
+        // Five pieces, or castling rights, and the part says why its tables are silent.
+        await paste(page, 'FEN', '8/8/8/8/8/2k5/1r6/K4RQ1 w - - 0 1');
+        await shows(page, 'This page\'s tables cover up to four pieces, and this position has five: the online tablebase answers for up to seven.');
+        assert.equal(await page.$eval('#tablebase-line', (line) => line.hidden), false);
+        await paste(page, 'FEN', 'r3k3/8/8/8/8/8/8/4K3 b q - 0 1');
+        await shows(page, 'This page\'s tables cover positions without castling rights: take them away in Castling to see the verdict.');
+        await click(page, 'Undo');
+        await click(page, 'Undo');
+        await shows(page, 'White mates in 9');
+        assert.equal(await place(), shown);
 
         await click(page, 'Play', 'radio');
         await click(page, 'Play it out: the tables answer each move', 'checkbox');
@@ -539,6 +553,12 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.match(await page.$eval('#status', (line) => line.textContent),
           /^Qd4\+ throws the win away: a draw now\. Q\w+\+? mates in 9\.$/);
         assert.equal(await verdict(), 'Draw');
+        // Undo takes back the reply and the move it answered, and the page does not answer again.
+        await click(page, 'Undo');
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/2k5/1r6/K5Q1 w - - 0 1');
+        await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 300)));
+        assert.equal(await valueOf(page, 'FEN'), '8/8/8/8/8/2k5/1r6/K5Q1 w - - 0 1');
+        assert.equal(await page.$$eval('#moves li', (items) => items.length), 1);
       });
 
     test('a problem pasted in German is imported, solved in a worker with its tries, shown move by move and exported',
@@ -552,8 +572,11 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.equal(await valueOf(page, 'Stipulation'), '#2');
         assert.equal(await page.$eval('#problem-line', (line) => line.textContent), '#2 (8+6)');
         assert.equal(await valueOf(page, 'Caption'), '#2 (8+6)');
+        await shows(page, 'Imported, read in German.');
         await click(page, 'Solve');
         await shows(page, 'Sound: one solution. Choose a move to see its position.');
+        // What the import said went when Solve started.
+        assert.equal(await page.$eval('#status', (line) => line.textContent), '');
         const lines = await page.$$eval('#solution li', (items) => items.map((entry) => entry.textContent));
         assert.equal(lines[0], '1.Qb7! (2.Qb4#/Qb2#)');
         assert.ok(lines.includes('1...Bxb1 2.Qb4#/Nxb1#'), lines.join('|'));
@@ -575,6 +598,30 @@ for (const engine of PUPPETEER_ENGINES) {
         assert.equal(await page.$eval('#solve', (button) => button.disabled), false);
       });
 
+    test('the answer shares the first screen with the board on a desk and comes right under it on a phone, a short solution called short',
+      async (t) => {
+        for (const viewport of [{ width: 1280, height: 900 }, { width: 375, height: 740 }]) {
+          const page = await open(t, fragmentOf('8/8/8/5k2/8/8/1Q6/K7 w - - 0 1'), { viewport });
+          await page.waitForFunction(() => /mates in 10/.test(document.getElementById('endgame-verdict').textContent), { timeout: 60000 });
+          const boxes = () => page.evaluate(() => Object.fromEntries(['board', 'answer', 'fen', 'endgame-verdict', 'solution'].map((id) => [id,
+            document.getElementById(id).getBoundingClientRect().toJSON()])));
+          let at = await boxes();
+          assert.ok(at['endgame-verdict'].bottom <= viewport.height && at.board.bottom <= viewport.height, JSON.stringify(at));
+          // On a phone the answer comes under the board and before the fields.
+          if (viewport.width < 500) assert.ok(at.answer.top >= at.board.bottom && at.answer.bottom <= at.fen.top, JSON.stringify(at));
+          await paste(page, 'FEN', '6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1');
+          await paste(page, 'Stipulation', '#2');
+          await click(page, 'Solve');
+          await shows(page, 'Short: one solution, in one move where two were asked. Choose a move to see its position.');
+          at = await boxes();
+          assert.ok(at.solution.top >= 0 && at.solution.bottom <= viewport.height && at.board.top >= 0, JSON.stringify(at));
+          await click(page, 'Ra8#!');
+          assert.equal(await valueOf(page, 'FEN'), 'R5k1/5ppp/8/8/8/8/8/6K1 b - - 1 1');
+          at = await boxes();
+          assert.ok(at.board.top >= 0 && at.board.top < viewport.height, JSON.stringify(at));
+        }
+      });
+
     test('an ambiguous problem asks for the language, and a problem or a long paste in the FEN field is pointed to Import',
       async (t) => {
         const page = await open(t);
@@ -583,8 +630,14 @@ for (const engine of PUPPETEER_ENGINES) {
           'white Kg1 Bb2 black Kg8 h#2');
         await click(page, 'Import');
         await shows(page, 'The letters read differently in English and German: choose the language.');
-        await page.select('#import-language', 'de');
-        assert.equal(await valueOf(page, 'FEN'), '6k1/8/8/8/8/8/1P6/6K1 b - - 0 1');
+        await page.select('#import-language', 'en');
+        assert.equal(await valueOf(page, 'FEN'), '6k1/8/8/8/8/8/1B6/6K1 b - - 0 1');
+        // The language chosen was for that import: the next text is read in its own.
+        await paste(page, 'Paste a problem as composers write it (“White: Kg1 Rf1; Black: Kg8 #2”, “wKg1 wTf1 sKg8”, the solver\'s input, yacpdb, LaTeX) or a game in PGN.',
+          'wKg1 wDd1 wTf1 sKg8 sBf7g7h7 #2');
+        await click(page, 'Import');
+        assert.equal(await valueOf(page, 'FEN'), '6k1/5ppp/8/8/8/8/8/3Q1RK1 w - - 0 1');
+        assert.equal(await page.$eval('#import-language-part', (part) => part.hidden), true);
 
         await paste(page, 'FEN', 'White: Kg1 Rf1; Black: Kg8 #2');
         await shows(page, 'This looks like a chess problem, not a FEN line.');
@@ -600,6 +653,11 @@ for (const engine of PUPPETEER_ENGINES) {
         const listed = await page.$$eval('#fen-errors li', (items) => items.map((entry) => entry.textContent));
         assert.equal(listed.length, 11);
         assert.equal(listed.at(-1), 'and 9,992 more');
+        // The field stays within the screen, and its marks inside it.
+        const [field, marks, screen] = await page.evaluate(() => [document.getElementById('fen').getBoundingClientRect(),
+          document.getElementById('fen-marks').getBoundingClientRect(), window.innerHeight].map((box) => (typeof box === 'number' ? box : box.toJSON())));
+        assert.ok(field.height <= screen / 2, JSON.stringify(field));
+        assert.ok(marks.top >= field.top - 1 && marks.bottom <= field.bottom + 1, JSON.stringify({ field, marks }));
       });
 
     test('Play mode asks for the piece a pawn becomes, by click or key, and says mate, stalemate and a dead position, on a phone too',
