@@ -4,6 +4,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <piecefen/endgame/Tablebase.h>
 #include <piecefen/position/FenPosition.h>
@@ -137,6 +138,10 @@ TEST(Endgame, CountsOfEveryBoard) {
             EXPECT_EQ(statistics->losses[at], losses) << table << ' ' << side;
         }
     }
+    // The longest mate's position is one that takes that long.
+    const auto queen = tablebase().statistics("KQvK");
+    EXPECT_EQ(queen->longest[0], 19);
+    EXPECT_EQ(tablebase().probe(fenOf(queen->longestFen[0]))->dtm, 19);
     EXPECT_FALSE(tablebase().statistics("KQvKQR"));
     EXPECT_FALSE(tablebase().statistics("KRvKQ"));
     EXPECT_FALSE(tablebase().statistics("KXvK"));
@@ -286,6 +291,8 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
     piecefen::Tablebase own;
     EXPECT_EQ(piecefen::endgameTable(position), "KQvK");
     ASSERT_TRUE(own.prepare(position));
+    // Work lined up and not done is still work to do.
+    EXPECT_TRUE(own.prepare(position));
     // Through the one interface of work in slices, as the solver's is driven too.
     piecefen::Slices& work = own;
     double last = work.fraction();
@@ -295,6 +302,10 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
         work.step();
         EXPECT_GE(work.fraction(), last);
         EXPECT_EQ(work.fraction() == 1.0, work.done());
+        // The first slice is a small part of the whole.
+        if (slices == 0) {
+            EXPECT_LT(work.fraction(), 0.5);
+        }
         last = work.fraction();
     }
     EXPECT_GT(slices, 2);
@@ -313,4 +324,19 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
     // Moved, the tables stay with their new owner.
     piecefen::Tablebase moved = std::move(own);
     EXPECT_EQ(moved.bytes(), bytes);
+    // A pawn's table lines up the tables its promotions lead into, each finished in a slice
+    // of its own rather than all at once inside another's; probing then builds none.
+    const FenPosition pawn = fenOf("8/8/8/4k3/8/8/3P4/3K4 w - - 0 1");
+    piecefen::Tablebase fresh;
+    ASSERT_TRUE(fresh.prepare(pawn));
+    std::vector<std::size_t> sizes;
+    while (!fresh.done()) {
+        fresh.step();
+        if (sizes.empty() || sizes.back() != fresh.bytes()) sizes.push_back(fresh.bytes());
+    }
+    // KvK, KQvK, KRvK, KBvK, KNvK and KPvK, one after another.
+    EXPECT_GE(sizes.size(), 6U);
+    const std::size_t withPawn = fresh.bytes();
+    ASSERT_TRUE(fresh.probe(pawn));
+    EXPECT_EQ(fresh.bytes(), withPawn);
 }

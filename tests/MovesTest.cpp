@@ -286,6 +286,7 @@ TEST(Moves, Outcome) {
         {"4k3/8/8/8/8/8/8/3NK3 w - - 0 1", Outcome::insufficientMaterial},
         {"4k3/8/8/8/8/8/8/2NNK3 w - - 0 1", Outcome::none},
         {"4k3/6b1/8/8/8/8/8/2B1K3 w - - 0 1", Outcome::insufficientMaterial},
+        {"4k3/5b2/8/8/8/8/8/3BK3 w - - 0 1", Outcome::insufficientMaterial},
         {"4k3/5b2/8/8/8/8/8/2B1K3 w - - 0 1", Outcome::none},
         {"4k3/8/8/8/8/8/8/3qK1N1 w - - 0 1", Outcome::none},
         {"4kn2/8/8/8/8/8/8/2B1K3 w - - 0 1", Outcome::none},

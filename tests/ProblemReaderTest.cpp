@@ -74,6 +74,8 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
          "h#2", "de"},
         {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1}\n\\showboard\n\\#2 (2+1)", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
+        // A key skipped with the lines indented under it, the next key at its own indent read.
+        {"algebraic:\n  white: [Kg1]\n  author: X\n  black: [Kg8]\nstipulation: \"#2\"", "", "6k1/8/8/8/8/8/8/6K1 w - - 0 1", "#2", "en"},
     };
     for (const auto& [text, language, fen, stipulation, readIn] : CASES) {
         const ProblemReading reading = piecefen::readProblem(text, language);
@@ -89,6 +91,11 @@ TEST(ProblemReader, TheCountIsKept) {
     EXPECT_EQ(reading.whiteCount, 4);
     EXPECT_EQ(reading.blackCount, 3);
     EXPECT_EQ(piecefen::readProblem("white Kh3 black Kg1").whiteCount, -1);
+    // Two digits each at the most: a count of three is no count.
+    const ProblemReading twoDigits = piecefen::readProblem("white Kh3 black Kg1 (12+4)");
+    EXPECT_EQ(twoDigits.whiteCount, 12);
+    EXPECT_EQ(twoDigits.blackCount, 4);
+    EXPECT_EQ(piecefen::readProblem("white Kh3 black Kg1 (123+4)").whiteCount, -1);
 }
 
 struct ErrorCase {
@@ -109,6 +116,12 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"White: Kg1 Ra0 Black: Kg8", "", "square@11"},
         {"White: Kg1x Black: Kg8", "", "square@7"},
         {"White: Kg1 : Black: Kg8", "", "unknown-word@11"},
+        // No i-file; a word after a piece letter that starts with no file is no square.
+        {"white Kg1 Ri1 black Kg8", "", "square@10"},
+        {"white Kg1 black Kg8 QXyz", "", "unknown-word@20"},
+        {"white Kg1 black Kg8 (123+4)", "", "unknown-word@20"},
+        // After a Forsyth board, only what FEN's fields can be is skipped.
+        {"forsyth 6k1/8/8/8/8/8/8/6K1 w - - 0:1 #2", "", "unknown-word@34"},
         {"wKg1 wDd1 wQb2 sKg8", "", "piece@11"},
         {"Weiß: Kg1 Qb2 Schwarz: Kg8", "", "piece@11"},
         {"White: Kg1 Qg1 Black: Kg8", "", "occupied@11"},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -85,6 +86,15 @@ TEST(Solver, PublishedTwoMovers) {
     }
 }
 
+// Four-movers from Popeye's examples (castling.inp), with the keys Popeye gives.
+TEST(Solver, PublishedLongerMates) {
+    const std::pair<const char*, const char*> CASES[] = {
+        {"2n1k2r/R2R2p1/2P1K2p/8/8/8/8/8 w k - 0 1", "Rd8+"},
+        {"5k2/7R/8/Pn6/8/8/8/R3K3 w Q - 0 1", "O-O-O"},
+    };
+    for (const auto& [fen, key] : CASES) EXPECT_EQ(keys(piecefen::solve(fenOf(fen), "#4")), key) << fen;
+}
+
 struct TextCase {
     const char* fen;
     const char* stipulation;
@@ -116,6 +126,9 @@ TEST(Solver, TextAsComposersWriteIt) {
         {"8/k7/3KR3/6n1/8/8/8/8 w - - 0 1", "h#1.5", "1...Kc7 2.Ka8 Ra6#\n"},
         // Selfmate: White forces Black to mate; and a stalemate in one.
         {"4QK2/1q5k/8/7B/3Q4/8/8/8 w - - 0 1", "s#1", "1.Qg7+!\n1...Qxg7#\n"},
+        // A selfmate's variations go on to the mate (Popeye's example battle_play, key Qd1).
+        {"8/8/8/8/1p4Q1/k7/p7/K7 w - - 0 1", "s#2",
+         "1.Qd1!\n1...b3 2.Qg4 b2#\n1.Qg8? Ka4!\n1.Qd7? Kb3!\n1.Qe6? Ka4!\n1.Qc4? Ka4!\n1.Qf3+? Ka4!\n1.Qg3+? Ka4!\n1.Qh3+? Ka4!\n"},
         {"k7/2K5/8/1P6/8/8/8/8 w - - 0 1", "=1", "1.b6!\n"},
         {"k7/8/1K6/8/8/8/8/8 w - - 0 1", "#2", "no solution\n"},
         // The longest the solver takes, on boards where the side to move has no move.
@@ -175,6 +188,15 @@ TEST(Solver, LinesCarryEachMovesPosition) {
             }
         }
     }
+    // Duals are joined by "/", in a threat and after a defence (Lebeck's two-mover).
+    std::vector<std::string> texts;
+    for (const auto& line : piecefen::solutionLines(piecefen::solve(fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1"), "#2"))) {
+        texts.emplace_back();
+        for (const auto& part : line) texts.back() += part.text + part.mark;
+    }
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "1.Qb7! (2.Qb4#/Qb2#)");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "1...Bxb1 2.Qb4#/Nxb1#"), texts.end());
     const auto lines = piecefen::solutionLines(piecefen::solve(fenOf("5R2/8/8/8/1K6/4B3/8/k7 w - - 0 1"), "#2"));
     ASSERT_EQ(lines.size(), 2U);
     std::string kinds;

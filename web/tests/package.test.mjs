@@ -16,11 +16,12 @@ const SOURCE = fileURLToPath(new URL('../../', import.meta.url));
 const TSC = join(SOURCE, 'web/node_modules/.bin/tsc');
 const run = (command, args, cwd) => execFileSync(command, args, { cwd, encoding: 'utf8', stdio: 'pipe' });
 
-// The README's first code block after the words that name `file`.
+// The first code block of the JavaScript and diagram guides after the words that name `file`.
 async function readmeExample(file) {
-  const readme = await readFile(join(SOURCE, 'README.md'), 'utf8');
+  const guides = await Promise.all(['javascript.md', 'diagrams.md'].map((guide) => readFile(join(SOURCE, 'docs', guide), 'utf8')));
+  const readme = guides.join('\n');
   const block = readme.match(new RegExp(`\`${file.replace('.', '\\.')}\`(?:(?!\`\`\`)[^])*\`\`\`js\n([^]*?)\`\`\`\n`));
-  assert.ok(block, `README has no example in ${file}`);
+  assert.ok(block, `the guides have no example in ${file}`);
   return block[1];
 }
 
@@ -54,7 +55,7 @@ test('packing the source folder, where the module is not, fails and says how to 
     (error) => /pack the built package instead: cmake --workflow --preset wasm/.test(error.stderr));
 });
 
-// The README's example in `file`, run as it stands: each call prints the line its comment gives.
+// The guides' example in `file`, run as it stands: each call prints the line its comment gives.
 async function runsAsTheReadmeSays(file) {
   const code = await readmeExample(file);
   await writeFile(join(project, file), code);
@@ -63,23 +64,25 @@ async function runsAsTheReadmeSays(file) {
   assert.deepEqual(run(process.execPath, [file], project).trim().split('\n'), expected);
 }
 
-test('a project npm init made runs the README\'s example by import', () => runsAsTheReadmeSays('example.mjs'));
+test('a project npm init made runs the guide\'s example by import', () => runsAsTheReadmeSays('example.mjs'));
 
 test('and by require', { skip: process.features.require_module !== true && `node ${process.version} cannot require an ES module` },
   () => runsAsTheReadmeSays('example.js'));
 
-test('and the README\'s diagram example writes board.svg', async () => {
+test('and the diagram guide\'s example writes board.svg', async () => {
   await runsAsTheReadmeSays('board.mjs');
   assert.match(await readFile(join(project, 'board.svg'), 'utf8'), /^<svg xmlns="http:\/\/www\.w3\.org\/2000\/svg"/);
 });
 
 test('TypeScript checks a project against the types', async () => {
-  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, problems, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome,
-  type FenPosition, type Problem, type FenError, type DiagramOptions, type LegalMove, type Outcome } from 'piecefen';
+  await writeFile(join(project, 'consumer.ts'), `import { toFen, readFen, illegalities, problems, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome,
+  type FenPosition, type Illegality, type Problem, type FenError, type DiagramOptions, type LegalMove, type Outcome } from 'piecefen';
 const position: FenPosition = readFen(toFen('Ke1 / Ke8'));
 const blackQueenSide: boolean = position.castling[1][1];
 const counters: number = position.halfmoveClock + position.moveNumber + position.sideToMove;
 const squares: string = position.board + position.enPassant;
+const legality: Illegality[] = illegalities('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1');
+const illegalSquares: string[] = legality.filter(({ illegality }) => illegality === 'opposite-check').flatMap((each) => each.squares);
 const found: Problem[] = problems('4k3/8/8/8/8/8/4R3/4K3 w - - 0 1');
 const named: string[] = found.filter(({ problem }) => problem === 'opposite-check').flatMap((each) => each.squares);
 const errors: FenError[] = fenErrors('8/8/8/8/8/8/8/8  w');
@@ -103,7 +106,7 @@ errors.filter(({ error }) => error === 'rank_length');
 position.castling[0][2];
 // @ts-expect-error: the kinds of problem are named, and no other name is one
 found.filter(({ problem }) => problem === 'opposite_check');
-export { blackQueenSide, counters, squares, named, where, rights, drawn, ended };
+export { blackQueenSide, counters, squares, named, illegalSquares, where, rights, drawn, ended };
 `);
   await writeFile(join(project, 'tsconfig.json'), JSON.stringify({
     compilerOptions: { strict: true, noEmit: true, module: 'nodenext', moduleResolution: 'nodenext', target: 'es2022' },
