@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 
 namespace piecefen {
 

@@ -303,27 +303,9 @@ private:
             const Piece piece = table_.piece(at);
             if (piece.colour != mover) continue;
             const int square = placement.squares[static_cast<std::size_t>(at)];
-            const auto from = static_cast<std::size_t>(square);
-            Squares origins = 0;
-            switch (piece.kind) {
-            case KING: origins = board::KING_ATTACKS[from]; break;
-            case QUEEN: origins = board::rookAttacks(square, occupied) | board::bishopAttacks(square, occupied); break;
-            case ROOK: origins = board::rookAttacks(square, occupied); break;
-            case BISHOP: origins = board::bishopAttacks(square, occupied); break;
-            case KNIGHT: origins = board::KNIGHT_ATTACKS[from]; break;
-            default: {
-                // A pawn came one square back, never from its own back rank, or two from
-                // its home rank over an empty square.
-                const int back = mover == WHITE ? 8 : -8;
-                const int behind = square + back;
-                if (behind >= 8 && behind < 56 && (occupied & bit(behind)) == 0) {
-                    origins |= bit(behind);
-                    const bool fourthRank = mover == WHITE ? square / 8 == 4 : square / 8 == 3;
-                    if (fourthRank) origins |= bit(behind + back);
-                }
-            }
-            }
-            for (origins &= ~occupied; origins != 0; origins &= origins - 1) {
+            // Within a table nothing was taken and no pawn promoted: the quiet moves back.
+            Squares origins = board::origins(piece.kind, mover, square, occupied, false);
+            for (; origins != 0; origins &= origins - 1) {
                 const int origin = std::countr_zero(origins);
                 Board before = board;
                 before.kinds[static_cast<std::size_t>(piece.kind)] ^= bit(square) | bit(origin);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 
 namespace piecefen {
 

@@ -1,4 +1,4 @@
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 #include "position/FenPosition.h"
 
 namespace piecefen {
@@ -13,14 +13,7 @@ bool FenPosition::isColourSeparator(char c) {
 }
 
 int32_t FenPosition::squareIndex(const std::string& text, std::size_t at) {
-    // The end of the text counts as a character that fits neither test.
-    if (at >= text.size() || text[at] < 'a' || text[at] > 'h') {
-        return -1;
-    }
-    if (at + 1 >= text.size() || text[at + 1] < '1' || text[at + 1] > '8') {
-        return -1;
-    }
-    return (text[at] - 'a') + (7 - (text[at + 1] - '1')) * 8;
+    return squareAt(text, at);
 }
 
 // Places each piece on its squares; the letter stays in force for squares that follow

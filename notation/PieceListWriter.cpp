@@ -1,7 +1,7 @@
 #include <array>
 #include <cstring>
 
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 #include "position/FenPosition.h"
 
 namespace piecefen {

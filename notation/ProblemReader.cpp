@@ -4,7 +4,7 @@
 
 #include "notation/Problem.h"
 #include "notation/Stipulation.h"
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 #include "rules/Illegalities.h"
 
 namespace piecefen {
@@ -24,8 +24,8 @@ struct Language {
 };
 constexpr std::array<Language, 3> LANGUAGES = {{
     {"en", "KQRBNSP", "KQRBNNP"},
-    {"de", "KDTLSB", "KQRBNP"},
-    {"fr", "RDTFCP", "KQRBNP"},
+    {"de", GERMAN_LETTERS, ENGLISH_LETTERS},
+    {"fr", FRENCH_LETTERS, ENGLISH_LETTERS},
 }};
 constexpr std::size_t ENGLISH = 0;
 constexpr std::size_t GERMAN = 1;
@@ -99,13 +99,9 @@ std::string lower(std::string_view text) {
 bool isSquares(std::string_view text) {
     if (text.empty() || text.size() % 2 != 0) return false;
     for (std::size_t at = 0; at < text.size(); at += 2) {
-        if (text[at] < 'a' || text[at] > 'h' || text[at + 1] < '1' || text[at + 1] > '8') return false;
+        if (squareAt(text, at) < 0) return false;
     }
     return true;
-}
-
-int squareOf(std::string_view text, std::size_t at) {
-    return (text[at] - 'a') + (7 - (text[at + 1] - '1')) * 8;
 }
 
 // One piece letter as the text has it, where it stands and on which squares.
@@ -457,7 +453,7 @@ private:
                     continue;
                 }
                 for (std::size_t at = 0; at < placement.squares.size(); at += 2) {
-                    put(static_cast<std::size_t>(squareOf(placement.squares, at)), letter, placement.at);
+                    put(static_cast<std::size_t>(squareAt(placement.squares, at)), letter, placement.at);
                 }
             }
         }

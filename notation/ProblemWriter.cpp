@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "notation/Problem.h"
-#include "position/PieceLetters.h"
+#include "position/Vocabulary.h"
 
 namespace piecefen {
 
@@ -13,7 +13,7 @@ namespace {
 // Texts start as a std::string, never as a literal before a temporary, which GCC 12 warns of
 // falsely (-Wrestrict) in optimised builds.
 // Each form's letters for K, Q, R, B, N, P.
-constexpr std::string_view GERMAN = "KDTLSB";
+constexpr std::string_view GERMAN = GERMAN_LETTERS;
 constexpr std::string_view COMPOSERS_ENGLISH = "KQRBSP";
 
 struct Group {

@@ -1,6 +1,5 @@
 #include "rules/Board.h"
 
-#include "rules/Illegalities.h"
 
 namespace piecefen::board {
 
@@ -204,16 +203,75 @@ std::optional<Board> boardOf(const FenPosition& position) {
     board.enPassant = -1;
     const bool anyRight = position.castling[0][0] || position.castling[0][1] || position.castling[1][0] || position.castling[1][1];
     if (anyRight || position.enPassant != "-") {
-        const AllowedFields allowed = allowedFields(position);
+        const Allowed allowed = allowedOf(board, board.occupied());
         for (const int colour : {WHITE, BLACK}) {
             for (const int wing : {0, 1}) {
-                if (position.castling[colour][wing] && allowed.castling[colour][wing]) board.castling |= castlingBit(colour, wing);
+                if (position.castling[colour][wing]) board.castling |= castlingBit(colour, wing) & allowed.castling;
             }
         }
         const int target = position.enPassant.size() == 2 ? FenPosition::squareIndex(position.enPassant, 0) : -1;
         if (target >= 0 && (allowed.enPassant >> target & 1U) != 0) board.enPassant = target;
     }
     return board;
+}
+
+Pieces piecesOf(const FenPosition& position) {
+    Pieces pieces{};
+    for (int index = 0; index < 64; ++index) {
+        const int slot = pieceSlot(position.board[index]);
+        if (slot >= 0) {
+            pieces.board.kinds[static_cast<std::size_t>(slot % KIND_COUNT)] |= bit(index);
+            pieces.board.colours[static_cast<std::size_t>(slot / KIND_COUNT)] |= bit(index);
+        } else if (position.board[index] != '.') {
+            pieces.strangers |= bit(index);
+        }
+    }
+    pieces.board.side = position.sideToMove == 0 ? WHITE : BLACK;
+    pieces.board.enPassant = -1;
+    return pieces;
+}
+
+Allowed allowedOf(const Board& board, Squares occupied) {
+    Allowed allowed{};
+    for (const int colour : {WHITE, BLACK}) {
+        for (const int wing : {0, 1}) {
+            if ((board.pieces(colour, KING) >> kingHome(colour) & 1U) != 0 && (board.pieces(colour, ROOK) >> rookHome(colour, wing) & 1U) != 0) {
+                allowed.castling |= castlingBit(colour, wing);
+            }
+        }
+    }
+    // A double step of the side not to move: its pawn one step past the square, which is
+    // empty, and the square it came from empty too.
+    const int them = 1 - board.side;
+    const Squares pawns = board.pieces(them, PAWN);
+    const Squares passed = them == BLACK ? (pawns & (RANK_8 << 24)) >> 8 : (pawns & (RANK_8 << 32)) << 8;
+    allowed.enPassant = passed & ~occupied & ~(them == BLACK ? occupied << 8 : occupied >> 8);
+    return allowed;
+}
+
+Squares origins(int kind, int colour, int square, Squares occupied, bool taking) {
+    const auto at = static_cast<std::size_t>(square);
+    Squares found = 0;
+    switch (kind) {
+        case KING: found = KING_ATTACKS[at]; break;
+        case KNIGHT: found = KNIGHT_ATTACKS[at]; break;
+        case QUEEN: found = rookAttacks(square, occupied) | bishopAttacks(square, occupied); break;
+        case ROOK: found = rookAttacks(square, occupied); break;
+        case BISHOP: found = bishopAttacks(square, occupied); break;
+        default: {
+            const int back = colour == WHITE ? 8 : -8;
+            const int behind = square + back;
+            if (behind < 8 || behind >= 56) break;
+            if (taking) {
+                // Where a pawn of `colour` stands to take on the square.
+                found = PAWN_ATTACKS[static_cast<std::size_t>(1 - colour)][at];
+            } else if ((occupied >> behind & 1U) == 0) {
+                found = bit(behind);
+                if (square / 8 == (colour == WHITE ? 4 : 3)) found |= bit(behind + back);
+            }
+        }
+    }
+    return found & ~occupied;
 }
 
 void writeBoard(const Board& board, FenPosition& position) {
@@ -260,10 +318,7 @@ Board afterMove(const Board& board, Move move) {
         }
         if (move.promotion != 0) {
             next.kinds[PAWN] ^= bit(to);
-            const int promoted = move.promotion == 'q' ? QUEEN : move.promotion == 'r' ? ROOK
-                                 : move.promotion == 'b' ? BISHOP
-                                                         : KNIGHT;
-            next.kinds[static_cast<std::size_t>(promoted)] |= bit(to);
+            next.kinds[static_cast<std::size_t>(promotionKind(move.promotion))] |= bit(to);
         }
     } else if (kind == KING && (to - from == 2 || from - to == 2)) {
         const int wing = to > from ? 0 : 1;

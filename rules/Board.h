@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "position/PieceLetters.h"
-#include "rules/Moves.h"
+#include "position/Vocabulary.h"
+#include "rules/Move.h"
 
 // The board that the rules play on: one set of squares per kind and per colour, bit i
 // being board index i (a8 is bit 0, h1 bit 63), built from the record and never seen
@@ -208,9 +208,36 @@ inline bool inCheck(const Board& board) {
     return attackersOf(board, board.king(board.side), 1 - board.side, board.occupied()) != 0;
 }
 
+// Any record's board as sets of squares: its pieces, with the side to move and no rights
+// or en-passant square, and the bytes that are no piece, which block lines and attack
+// nothing. The rules of legality read every record this way, a playable one or not.
+struct Pieces {
+    Board board;
+    Squares strangers;
+
+    [[nodiscard]] Squares occupied() const { return board.occupied() | strangers; }
+};
+Pieces piecesOf(const FenPosition& position);
+
+// What a board allows in the other fields, whatever the record says: the castling rights
+// (castlingBit()s) whose king and rook stand at home, and the squares a pawn of the side
+// not to move can just have passed over with its double step.
+struct Allowed {
+    unsigned castling;
+    Squares enPassant;
+};
+Allowed allowedOf(const Board& board, Squares occupied);
+
+// The squares a piece of `kind` and `colour` on `square` can have come from with its last
+// move, each empty in `occupied`: back along its lines or by its leap; a pawn one step
+// back or, from its home rank, two, or with `taking` one back on a diagonal (never from a
+// back rank). What the move took, its captures en passant, castling and promotion are the
+// caller's to add.
+Squares origins(int kind, int colour, int square, Squares occupied, bool taking);
+
 // The board of a record that can be played: one king a colour, no pawn on a back rank,
 // nothing but piece letters, and the side not to move out of check. A castling right or
-// an en-passant square counts where allowedFields() allows it.
+// an en-passant square counts where allowedOf() allows it.
 std::optional<Board> boardOf(const FenPosition& position);
 
 // Writes the board into the record's squares, side to move, rights and en-passant text.

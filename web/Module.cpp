@@ -332,8 +332,8 @@ char* piecefen_outcome_name(std::uint32_t outcome) {
 // of it is done, in thousandths: 1000 only once it is all done.
 std::uint32_t piecefen_step() {
     piecefen::Slices* const current = work();
-    if (current == nullptr || current->done()) return 1000;
-    current->step();
+    if (current == nullptr) return 1000;
+    if (!current->done()) current->step();
     return current->done() ? 1000 : static_cast<std::uint32_t>(std::min(current->fraction() * 1000, 999.0));
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "position/FenPosition.h"
 
@@ -45,6 +46,25 @@ constexpr char letterOf(int colour, int kind) {
 // The name of board index 0..63, such as "e4".
 inline std::string squareName(int index) {
     return {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
+}
+
+// The board index of the square named at `at` ("e4" is 36), or -1 where no square is named
+// there; the end of the text names none.
+constexpr int squareAt(std::string_view text, std::size_t at) {
+    if (at >= text.size() || text[at] < 'a' || text[at] > 'h') return -1;
+    if (at + 1 >= text.size() || text[at + 1] < '1' || text[at + 1] > '8') return -1;
+    return (text[at] - 'a') + ('8' - text[at + 1]) * 8;
+}
+
+// The piece letters for K, Q, R, B, N, P in the languages problems are written in.
+constexpr std::string_view ENGLISH_LETTERS = "KQRBNP";
+constexpr std::string_view GERMAN_LETTERS = "KDTLSB";
+constexpr std::string_view FRENCH_LETTERS = "RDTFCP";
+
+// The kind a promotion letter ('q', 'r', 'b', 'n', as UCI and the moves write it) makes,
+// or -1 for any other.
+constexpr int promotionKind(char letter) {
+    return letter == 'q' ? QUEEN : letter == 'r' ? ROOK : letter == 'b' ? BISHOP : letter == 'n' ? KNIGHT : -1;
 }
 
 }  // namespace piecefen
