@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "position/FenPosition.h"
+#include "notation/Notation.h"
 
 namespace piecefen {
 
@@ -12,7 +12,7 @@ bool isDigit(char c) {
 
 // Reads up to three digits at `at`, the most a counter is written with; the caller
 // has checked that the first is one.
-int32_t readCounter(const std::string& text, std::size_t& at) {
+int32_t readCounter(std::string_view text, std::size_t& at) {
     int32_t value = 0;
     for (int digits = 0; digits < 3 && at < text.size() && isDigit(text[at]); ++digits, ++at) {
         value = value * 10 + (text[at] - '0');
@@ -22,10 +22,10 @@ int32_t readCounter(const std::string& text, std::size_t& at) {
 
 }  // namespace
 
-// Fills the record from a FEN line, field by field, stopping quietly wherever the
-// text ends or stops making sense.
-void FenPosition::fromFen(const std::string& text) {
-    reset();
+// Fills a record from a FEN line, field by field, stopping quietly wherever the text ends
+// or stops making sense.
+FenPosition readFen(std::string_view text) {
+    FenPosition position;
     const std::size_t n = text.size();
     std::size_t at = 0;
     int32_t square = 0;
@@ -41,24 +41,24 @@ void FenPosition::fromFen(const std::string& text) {
             // Held at 64 so that a long run of digits cannot overflow the index.
             square = std::min<int32_t>(square + (c - '0'), 64);
         } else if (square < 64) {
-            board[square++] = c;
+            position.board[square++] = c;
         }
     }
 
     // 2. Side to move: one character after the space, then one more taken as the separator.
     if (at + 1 >= n) {
-        return;
+        return position;
     }
-    sideToMove = text[at + 1] == 'w' ? 0 : 1;
+    position.sideToMove = text[at + 1] == 'w' ? 0 : 1;
     at += 3;
 
     // 3. Castling rights are only ever set, so order and repetition do not matter.
     for (; at < n && text[at] != ' '; ++at) {
         switch (text[at]) {
-            case 'K': castling[0][0] = true; break;
-            case 'Q': castling[0][1] = true; break;
-            case 'k': castling[1][0] = true; break;
-            case 'q': castling[1][1] = true; break;
+            case 'K': position.castling[0][0] = true; break;
+            case 'Q': position.castling[0][1] = true; break;
+            case 'k': position.castling[1][0] = true; break;
+            case 'q': position.castling[1][1] = true; break;
             default: break;
         }
     }
@@ -66,32 +66,37 @@ void FenPosition::fromFen(const std::string& text) {
     // 4. En passant: "-" or the two characters after the space, whatever they are.
     ++at;
     if (at >= n) {
-        return;
+        return position;
     }
     if (text[at] == '-') {
         at += 2;
     } else {
-        enPassant.assign(text, at, 2);
+        position.enPassant.assign(text.substr(at, 2));
         at += 3;
     }
 
     // 5. Halfmove clock.
     if (at >= n || !isDigit(text[at])) {
-        return;
+        return position;
     }
-    halfmoveClock = readCounter(text, at);
+    position.halfmoveClock = readCounter(text, at);
 
     // 6. Exactly one space, with something after it; a fourth digit ends the reading here.
     if (at + 1 >= n || text[at] != ' ') {
-        return;
+        return position;
     }
     ++at;
 
     // 7. Move number; anything after its third digit is ignored.
     if (!isDigit(text[at])) {
-        return;
+        return position;
     }
-    moveNumber = readCounter(text, at);
+    position.moveNumber = readCounter(text, at);
+    return position;
+}
+
+void FenPosition::fromFen(const std::string& text) {
+    *this = readFen(text);
 }
 
 }  // namespace piecefen

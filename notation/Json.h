@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <cstddef>
+#include <iterator>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -60,16 +62,8 @@ public:
 
     JsonWriter& number(std::int64_t value) {
         separate();
-        if (value < 0) out_ += '-';
-        // The magnitude as unsigned, so that the most negative value has one too.
-        std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-        char digits[20];
-        std::size_t count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        while (count > 0) out_ += digits[--count];
+        char digits[24];
+        out_.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
         return *this;
     }
 

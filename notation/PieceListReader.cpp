@@ -1,5 +1,5 @@
 #include "position/Vocabulary.h"
-#include "position/FenPosition.h"
+#include "notation/Notation.h"
 
 namespace piecefen {
 
@@ -18,9 +18,9 @@ int32_t FenPosition::squareIndex(const std::string& text, std::size_t at) {
 
 // Places each piece on its squares; the letter stays in force for squares that follow
 // on their own, and the first slash turns every later piece black.
-void FenPosition::readPieceList(const std::string& text) {
+FenPosition readPieceList(std::string_view text) {
     const std::size_t n = text.size();
-    reset();
+    FenPosition position;
     std::size_t i = 0;
     bool black = false;
     char letterInForce = '\0';
@@ -29,14 +29,14 @@ void FenPosition::readPieceList(const std::string& text) {
         bool ownLetter = false;
         while (i < n) {
             const char c = text[i];
-            if (isPieceLetter(c)) {
+            if (FenPosition::isPieceLetter(c)) {
                 ownLetter = true;
                 break;
             }
             if (c >= 'a' && c <= 'h') {
                 break;
             }
-            if (isColourSeparator(c)) {
+            if (FenPosition::isColourSeparator(c)) {
                 black = true;
             }
             ++i;
@@ -46,20 +46,25 @@ void FenPosition::readPieceList(const std::string& text) {
             letterInForce = text[i];
         }
         const std::size_t squareAt = ownLetter ? i + 1 : i;
-        const int32_t index = squareIndex(text, squareAt);
+        const int32_t index = piecefen::squareAt(text, squareAt);
         if (index < 0) {
-            return;
+            return position;
         }
         // 3. A square before any letter has no piece to take, so it is passed over.
         if (letterInForce != '\0') {
             // The letter in force is always an uppercase ASCII piece letter.
-            board[index] = black ? static_cast<char>(letterInForce - 'A' + 'a') : letterInForce;
+            position.board[index] = black ? static_cast<char>(letterInForce - 'A' + 'a') : letterInForce;
         }
         i = squareAt + 2;
         if (i >= n) {
-            return;
+            return position;
         }
     }
+    return position;
+}
+
+void FenPosition::readPieceList(const std::string& text) {
+    *this = piecefen::readPieceList(text);
 }
 
 }  // namespace piecefen

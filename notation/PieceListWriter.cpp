@@ -2,20 +2,20 @@
 #include <cstring>
 
 #include "position/Vocabulary.h"
-#include "position/FenPosition.h"
+#include "notation/Notation.h"
 
 namespace piecefen {
 
 // Returns the board as a piece list, White first, as problem collections print it.
-std::string FenPosition::toPieceList() const {
-    constexpr std::size_t KINDS = PIECE_LETTERS.size();
+std::string writePieceList(const FenPosition& position) {
+    constexpr std::size_t KINDS = FenPosition::PIECE_LETTERS.size();
     // 1. One pass over the squares in file order, rank 1 up within a file, dealing each
     // one's name into its piece's group; bytes that are no piece letter cannot be named.
     std::array<std::array<char, 128>, 2 * KINDS> names;
     std::array<std::size_t, 2 * KINDS> lengths{};
     for (int column = 0; column < 8; ++column) {
         for (int row = 7; row >= 0; --row) {
-            const int slot = pieceSlot(board[row * 8 + column]);
+            const int slot = pieceSlot(position.board[row * 8 + column]);
             if (slot < 0) {
                 continue;
             }
@@ -47,7 +47,7 @@ std::string FenPosition::toPieceList() const {
         } else if (out != text.data()) {
             *out++ = ' ';
         }
-        *out++ = PIECE_LETTERS[kind % KINDS];
+        *out++ = FenPosition::PIECE_LETTERS[kind % KINDS];
         for (std::size_t at = 0; at < lengths[kind]; at += 16) {
             std::memcpy(out + at, names[kind].data() + at, 16);
         }
@@ -55,6 +55,11 @@ std::string FenPosition::toPieceList() const {
     }
     text.resize(static_cast<std::size_t>(out - text.data()));
     return text;
+}
+
+
+std::string FenPosition::toPieceList() const {
+    return writePieceList(*this);
 }
 
 }  // namespace piecefen

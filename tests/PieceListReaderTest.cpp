@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <piecefen/notation/Notation.h>
 #include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
@@ -67,6 +68,9 @@ const PieceListCase PIECE_LIST_CASES[] = {
 TEST(PieceListReader, GivesTheExactFen) {
     for (const auto& testCase : PIECE_LIST_CASES) {
         EXPECT_EQ(fenOfPieceList(testCase.text), testCase.fen) << "text: " << testCase.text;
+        // The free functions give what the record's members give.
+        EXPECT_EQ(piecefen::writeFen(piecefen::readPieceList(testCase.text)), testCase.fen) << "text: " << testCase.text;
+        EXPECT_EQ(piecefen::readFen(testCase.fen), piecefen::readPieceList(testCase.text)) << "text: " << testCase.text;
     }
 }
 

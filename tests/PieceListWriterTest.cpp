@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include <piecefen/notation/Notation.h>
 #include <piecefen/position/FenPosition.h>
 
 using piecefen::FenPosition;
@@ -48,6 +49,7 @@ TEST(PieceListWriter, NamesEveryPieceInTheCollectionsOrder) {
         FenPosition position;
         position.fromFen(fen);
         EXPECT_EQ(position.toPieceList(), pieceList) << fen;
+        EXPECT_EQ(piecefen::writePieceList(piecefen::readFen(fen)), pieceList) << fen;
     }
 }
 
