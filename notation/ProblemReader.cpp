@@ -5,7 +5,6 @@
 #include "notation/Problem.h"
 #include "notation/Stipulation.h"
 #include "position/Vocabulary.h"
-#include "rules/Illegalities.h"
 
 namespace piecefen {
 
@@ -482,9 +481,8 @@ private:
         FenPosition& position = reading_.position;
         const auto parsed = stipulation::read(reading_.stipulation);
         position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
-        const AllowedFields allowed = allowedFields(position);
         for (int colour = 0; colour < 2; ++colour) {
-            for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = allowed.castling[colour][wing];
+            for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = castlingAtHome(position, colour, wing);
         }
         int white = 0;
         int black = 0;

@@ -48,6 +48,21 @@ inline std::string squareName(int index) {
     return {static_cast<char>('a' + index % 8), static_cast<char>('8' - index / 8)};
 }
 
+// Where each colour's king and rooks stand at home: a8 0, e8 4, h8 7, a1 56, e1 60, h1 63;
+// the wing is 0 for the king side.
+constexpr int kingHome(int colour) {
+    return colour == WHITE ? 60 : 4;
+}
+constexpr int rookHome(int colour, int wing) {
+    return kingHome(colour) + (wing == 0 ? 3 : -4);
+}
+
+// Whether a record's board has the king and the rook of a castling right at home, as a
+// right needs.
+inline bool castlingAtHome(const FenPosition& position, int colour, int wing) {
+    return position.board[kingHome(colour)] == letterOf(colour, KING) && position.board[rookHome(colour, wing)] == letterOf(colour, ROOK);
+}
+
 // The board index of the square named at `at` ("e4" is 36), or -1 where no square is named
 // there; the end of the text names none.
 constexpr int squareAt(std::string_view text, std::size_t at) {

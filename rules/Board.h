@@ -31,13 +31,8 @@ constexpr Squares LIGHT_SQUARES = 0xAA55AA55AA55AA55;
 constexpr unsigned castlingBit(int colour, int wing) {
     return 1U << (colour * 2 + wing);
 }
-// Where each colour's king and rooks stand at home: a8 0, e8 4, h8 7, a1 56, e1 60, h1 63.
-constexpr int kingHome(int colour) {
-    return colour == WHITE ? 60 : 4;
-}
-constexpr int rookHome(int colour, int wing) {
-    return kingHome(colour) + (wing == 0 ? 3 : -4);
-}
+using piecefen::kingHome;
+using piecefen::rookHome;
 
 namespace tables {
 
