@@ -528,7 +528,7 @@ for (const engine of PUPPETEER_ENGINES) {
         // The board stays where it is as the Tablebase part comes and goes.
         const place = () => page.$eval('#board', (board) => {
           const { left, top, width } = board.getBoundingClientRect();
-          return JSON.stringify([left + window.scrollX, top + window.scrollY, width]);
+          return JSON.stringify([left + window.scrollX, top + window.scrollY, width].map(Math.round));
         });
         const shown = await place();
         // A board of more than seven pieces has no Tablebase part.
