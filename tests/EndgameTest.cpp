@@ -145,6 +145,7 @@ TEST(Endgame, CountsOfEveryBoard) {
     EXPECT_FALSE(tablebase().statistics("KQvKQR"));
     EXPECT_FALSE(tablebase().statistics("KRvKQ"));
     EXPECT_FALSE(tablebase().statistics("KXvK"));
+    EXPECT_FALSE(tablebase().statistics("KKvK"));
 }
 
 // The two sides of pawn against pawn mirror each other.
@@ -200,6 +201,8 @@ TEST(Endgame, PositionsFromTheBooks) {
         {"4k3/8/4K3/4P3/8/8/8/8 b - - 0 1", "loss"},
         // Stalemate with the pawn on the seventh.
         {"4k3/4P3/4K3/8/8/8/8/8 b - - 0 1", "draw"},
+        // A rook's pawn on the seventh queens and mates.
+        {"8/P7/8/8/8/8/2k5/K7 w - - 0 1", "win"},
         // The defending king in the corner holds the rook's pawn.
         {"k7/8/8/P7/8/8/8/K7 w - - 0 1", "draw"},
         {"k7/8/1K6/P7/8/8/8/8 w - - 0 1", "draw"},
@@ -298,6 +301,7 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
     double last = work.fraction();
     EXPECT_EQ(last, 0.0);
     int slices = 0;
+    int told = 0;  // how many times the fraction moved on
     for (; !work.done(); ++slices) {
         work.step();
         EXPECT_GE(work.fraction(), last);
@@ -306,9 +310,12 @@ TEST(Endgame, WorkInSlicesAndMovesWithTheirNames) {
         if (slices == 0) {
             EXPECT_LT(work.fraction(), 0.5);
         }
+        told += work.fraction() > last ? 1 : 0;
         last = work.fraction();
     }
     EXPECT_GT(slices, 2);
+    // Progress is told along the way, not only when a table is done.
+    EXPECT_GT(told, 2);
     EXPECT_EQ(own.work(), 1.0);
     EXPECT_FALSE(own.prepare(position));
     EXPECT_FALSE(own.prepare(fenOf("4k3/8/8/8/8/8/PPP5/4K3 w - - 0 1")));

@@ -188,6 +188,7 @@ TEST(Illegalities, ChecksOnTheKingToMove) {
         {"3Rk3/8/8/8/8/8/8/K3R3 b - - 0 1", ""},
         // A pawn that has never moved checks from where it always stood.
         {"8/8/8/8/8/3k4/4P3/6K1 b - - 0 1", "impossible-check d3 e2"},
+        {"8/8/8/8/8/1k6/P7/6K1 b - - 0 1", "impossible-check b3 a2"},
         {"8/3p4/4K3/8/8/8/8/6k1 w - - 0 1", "impossible-check d7 e6"},
         {"6k1/8/8/8/8/8/3p4/4K3 w - - 0 1", ""},
         {"8/8/8/8/4P3/3k4/8/6K1 b - - 0 1", ""},

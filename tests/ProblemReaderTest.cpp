@@ -74,6 +74,9 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
          "h#2", "de"},
         {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1}\n\\showboard\n\\#2 (2+1)", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
+        // A colour letter n is French: R is the king. A Forsyth board's FEN fields are skipped.
+        {"nRg8 wRe1", "", "6k1/8/8/8/8/8/8/4K3 w - - 0 1", "", "fr"},
+        {"forsyth 6k1/8/8/8/8/8/8/6K1 b - e3 0 1", "", "6k1/8/8/8/8/8/8/6K1 w - - 0 1", "", "en"},
         // A key skipped with the lines indented under it, the next key at its own indent read.
         {"algebraic:\n  white: [Kg1]\n  author: X\n  black: [Kg8]\nstipulation: \"#2\"", "", "6k1/8/8/8/8/8/8/6K1 w - - 0 1", "#2", "en"},
     };
@@ -120,6 +123,8 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"white Kg1 Ri1 black Kg8", "", "square@10"},
         {"white Kg1 black Kg8 QXyz", "", "unknown-word@20"},
         {"white Kg1 black Kg8 (123+4)", "", "unknown-word@20"},
+        {"White: Kg1 Black: Kg8 (1/+2)", "", "unknown-word@22"},
+        {"forsyth 6k1/8/8/8/8/8/8/5K?1", "", "board@8"},
         // After a Forsyth board, only what FEN's fields can be is skipped.
         {"forsyth 6k1/8/8/8/8/8/8/6K1 w - - 0:1 #2", "", "unknown-word@34"},
         {"wKg1 wDd1 wQb2 sKg8", "", "piece@11"},
