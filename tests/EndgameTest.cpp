@@ -201,8 +201,9 @@ TEST(Endgame, PositionsFromTheBooks) {
         {"4k3/8/4K3/4P3/8/8/8/8 b - - 0 1", "loss"},
         // Stalemate with the pawn on the seventh.
         {"4k3/4P3/4K3/8/8/8/8/8 b - - 0 1", "draw"},
-        // A rook's pawn on the seventh queens and mates.
+        // A rook's pawn on the seventh queens and mates; from the sixth, by going there.
         {"8/P7/8/8/8/8/2k5/K7 w - - 0 1", "win"},
+        {"8/8/P7/8/8/8/2k5/K7 w - - 0 1", "win 19"},
         // The defending king in the corner holds the rook's pawn.
         {"k7/8/8/P7/8/8/8/K7 w - - 0 1", "draw"},
         {"k7/8/1K6/P7/8/8/8/8 w - - 0 1", "draw"},
