@@ -23,9 +23,9 @@ int32_t readCounter(std::string_view text, std::size_t& at) {
 }  // namespace
 
 // Fills a record from a FEN line, field by field, stopping quietly wherever the text ends
-// or stops making sense.
-FenPosition readFen(std::string_view text) {
-    FenPosition position;
+// or stops making sense; in place, so that the member reads without a copy.
+static void fillFen(FenPosition& position, std::string_view text) {
+    position.reset();
     const std::size_t n = text.size();
     std::size_t at = 0;
     int32_t square = 0;
@@ -47,7 +47,7 @@ FenPosition readFen(std::string_view text) {
 
     // 2. Side to move: one character after the space, then one more taken as the separator.
     if (at + 1 >= n) {
-        return position;
+        return;
     }
     position.sideToMove = text[at + 1] == 'w' ? 0 : 1;
     at += 3;
@@ -66,7 +66,7 @@ FenPosition readFen(std::string_view text) {
     // 4. En passant: "-" or the two characters after the space, whatever they are.
     ++at;
     if (at >= n) {
-        return position;
+        return;
     }
     if (text[at] == '-') {
         at += 2;
@@ -77,26 +77,32 @@ FenPosition readFen(std::string_view text) {
 
     // 5. Halfmove clock.
     if (at >= n || !isDigit(text[at])) {
-        return position;
+        return;
     }
     position.halfmoveClock = readCounter(text, at);
 
     // 6. Exactly one space, with something after it; a fourth digit ends the reading here.
     if (at + 1 >= n || text[at] != ' ') {
-        return position;
+        return;
     }
     ++at;
 
     // 7. Move number; anything after its third digit is ignored.
     if (!isDigit(text[at])) {
-        return position;
+        return;
     }
     position.moveNumber = readCounter(text, at);
+}
+
+
+FenPosition readFen(std::string_view text) {
+    FenPosition position;
+    fillFen(position, text);
     return position;
 }
 
 void FenPosition::fromFen(const std::string& text) {
-    *this = readFen(text);
+    fillFen(*this, text);
 }
 
 }  // namespace piecefen

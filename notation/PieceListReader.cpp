@@ -18,9 +18,9 @@ int32_t FenPosition::squareIndex(const std::string& text, std::size_t at) {
 
 // Places each piece on its squares; the letter stays in force for squares that follow
 // on their own, and the first slash turns every later piece black.
-FenPosition readPieceList(std::string_view text) {
+static void fillPieceList(FenPosition& position, std::string_view text) {
     const std::size_t n = text.size();
-    FenPosition position;
+    position.reset();
     std::size_t i = 0;
     bool black = false;
     char letterInForce = '\0';
@@ -48,7 +48,7 @@ FenPosition readPieceList(std::string_view text) {
         const std::size_t squareAt = ownLetter ? i + 1 : i;
         const int32_t index = piecefen::squareAt(text, squareAt);
         if (index < 0) {
-            return position;
+            return;
         }
         // 3. A square before any letter has no piece to take, so it is passed over.
         if (letterInForce != '\0') {
@@ -57,14 +57,20 @@ FenPosition readPieceList(std::string_view text) {
         }
         i = squareAt + 2;
         if (i >= n) {
-            return position;
+            return;
         }
     }
+}
+
+
+FenPosition readPieceList(std::string_view text) {
+    FenPosition position;
+    fillPieceList(position, text);
     return position;
 }
 
 void FenPosition::readPieceList(const std::string& text) {
-    *this = piecefen::readPieceList(text);
+    fillPieceList(*this, text);
 }
 
 }  // namespace piecefen
