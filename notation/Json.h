@@ -34,6 +34,13 @@ public:
         separate();
         out_ += '"';
         for (std::size_t at = 0; at < utf8.size();) {
+            // A run that needs no escape, most texts whole, goes in one append.
+            const std::size_t plain = plainRun(utf8, at);
+            if (plain > 0) {
+                out_.append(utf8, at, plain);
+                at += plain;
+                continue;
+            }
             const std::size_t size = characterSize(utf8, at);
             if (size == 0) {
                 out_ += "\xEF\xBF\xBD";
@@ -55,7 +62,12 @@ public:
     JsonWriter& bytes(std::string_view bytes) {
         separate();
         out_ += '"';
-        for (const char c : bytes) escaped(static_cast<unsigned char>(c));
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t plain = plainRun(bytes, at);
+            out_.append(bytes, at, plain);
+            at += plain;
+            if (at < bytes.size()) escaped(static_cast<unsigned char>(bytes[at++]));
+        }
         out_ += '"';
         return *this;
     }
@@ -122,6 +134,17 @@ private:
         }
     }
 
+    // How many bytes from `at` are printable ASCII with no quote or backslash.
+    static std::size_t plainRun(std::string_view text, std::size_t at) {
+        std::size_t end = at;
+        while (end < text.size()) {
+            const auto byte = static_cast<unsigned char>(text[end]);
+            if (byte < 0x20 || byte >= 0x7F || byte == '"' || byte == '\\') break;
+            ++end;
+        }
+        return end - at;
+    }
+
     // How many bytes the well-formed UTF-8 character at `at` takes, or 0 where none starts.
     static std::size_t characterSize(std::string_view text, std::size_t at) {
         const auto lead = static_cast<unsigned char>(text[at]);
@@ -150,7 +173,11 @@ private:
         return size;
     }
 
-    std::string out_;
+    std::string out_ = [] {
+        std::string room;
+        room.reserve(1024);
+        return room;
+    }();
     std::vector<bool> first_;
     bool afterKey_ = false;
 };

@@ -1,5 +1,7 @@
 #include "rules/Board.h"
 
+#include <algorithm>
+
 
 namespace piecefen::board {
 
@@ -275,10 +277,14 @@ Squares origins(int kind, int colour, int square, Squares occupied, bool taking)
 }
 
 void writeBoard(const Board& board, FenPosition& position) {
-    for (int index = 0; index < 64; ++index) {
-        const int kind = board.kindOn(index);
-        position.board[index] =
-            kind < 0 ? '.' : letterOf((board.colours[WHITE] >> index & 1U) != 0 ? WHITE : BLACK, kind);
+    std::fill(std::begin(position.board), std::end(position.board), '.');
+    // Each piece once, from the sets, rather than each square asked for its kind.
+    for (const int colour : {WHITE, BLACK}) {
+        for (int kind = 0; kind < KIND_COUNT; ++kind) {
+            for (Squares rest = board.pieces(colour, kind); rest != 0; rest &= rest - 1) {
+                position.board[std::countr_zero(rest)] = letterOf(colour, kind);
+            }
+        }
     }
     position.sideToMove = board.side;
     for (const int colour : {WHITE, BLACK}) {

@@ -238,6 +238,10 @@ std::optional<Board> boardOf(const FenPosition& position);
 // Writes the board into the record's squares, side to move, rights and en-passant text.
 void writeBoard(const Board& board, FenPosition& position);
 
+// The record after a move known to be legal on `board`, the board of `position`: what
+// play() gives, without asking again whether the move is legal.
+FenPosition playLegal(const Board& board, const FenPosition& position, Move move);
+
 // The board after a legal move.
 Board afterMove(const Board& board, Move move);
 

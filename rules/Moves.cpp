@@ -130,27 +130,35 @@ std::uint64_t perft(const FenPosition& position, int depth) {
 FenPosition play(const FenPosition& position, Move move) {
     const auto board = board::boardOf(position);
     if (!board || !isLegal(*board, move)) return position;
-    const Board next = board::afterMove(*board, move);
+    return board::playLegal(*board, position, move);
+}
+
+namespace board {
+
+FenPosition playLegal(const Board& board, const FenPosition& position, Move move) {
+    const Board next = afterMove(board, move);
     FenPosition after = position;
-    board::writeBoard(next, after);
+    writeBoard(next, after);
     // The square is named only where some pawn can legally take on it.
     if (next.enPassant >= 0) {
         MoveList replies;
-        board::generateMoves(next, replies);
+        generateMoves(next, replies);
         const bool taken = std::any_of(replies.begin(), replies.end(), [&](Move reply) {
             return reply.to == next.enPassant && next.kindOn(reply.from) == PAWN;
         });
         if (!taken) after.enPassant.assign(1, '-');
     }
-    const bool resets = board->kindOn(move.from) == PAWN || board->kindOn(move.to) >= 0;
+    const bool resets = board.kindOn(move.from) == PAWN || board.kindOn(move.to) >= 0;
     if (resets) {
         after.halfmoveClock = 0;
     } else if (position.halfmoveClock < INT32_MAX) {
         after.halfmoveClock = position.halfmoveClock + 1;
     }
-    if (board->side == BLACK && position.moveNumber < INT32_MAX) after.moveNumber = position.moveNumber + 1;
+    if (board.side == BLACK && position.moveNumber < INT32_MAX) after.moveNumber = position.moveNumber + 1;
     return after;
 }
+
+}  // namespace board
 
 std::string uci(Move move) {
     if (move.from >= 64 || move.to >= 64) return {};

@@ -135,6 +135,8 @@ PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipula
 // solutionLines() as text, a line each; a line that says why for a stipulation the solver
 // does not take or an unplayable position.
 PIECEFEN_API std::string solutionText(const Solving& solving);
+// The same from the lines solutionLines() gave, for a caller that has them already.
+PIECEFEN_API std::string solutionText(const Solving& solving, const std::vector<SolutionLine>& lines);
 
 // The status's stable name, such as "unplayable".
 PIECEFEN_API std::string_view solveStatusName(SolveStatus status);

@@ -451,8 +451,9 @@ char* piecefen_solve_result() {
         write(out, attempt.refutation);
         out.endObject();
     }
+    const auto lines = piecefen::solutionLines(solving);
     out.endArray().key("lines").beginArray();
-    for (const auto& line : piecefen::solutionLines(solving)) {
+    for (const auto& line : lines) {
         out.beginArray();
         for (const auto& part : line) {
             out.beginObject().key("kind").text(LINE_PART_KINDS[static_cast<std::size_t>(part.kind)]).key("text").text(part.text);
@@ -463,7 +464,7 @@ char* piecefen_solve_result() {
         }
         out.endArray();
     }
-    out.endArray().key("text").text(piecefen::solutionText(solving)).endObject();
+    out.endArray().key("text").text(piecefen::solutionText(solving, lines)).endObject();
     return answer(out.str());
 }
 

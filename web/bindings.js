@@ -184,6 +184,18 @@ export function bind(wasm) {
 
   const call = (operation, texts, take, numbers) => read(withTexts(operation, texts, numbers), take);
 
+  // The same for one text, the most calls, without the lists.
+  function withText(operation, input) {
+    const capacity = 3 * input.length;
+    if (capacity === 0) return operation(nowhere, 0);
+    const at = wasm.piecefen_alloc(capacity);
+    try {
+      return operation(at, encoder.encodeInto(input, view().subarray(at, at + capacity)).written);
+    } finally {
+      wasm.piecefen_free(at);
+    }
+  }
+
   // Does the work the module lined up last a slice at a time, endgame tables or a solution
   // alike, so that the caller hears how far it is.
   const inSlices = (onProgress, heard = {}) => {
@@ -212,7 +224,7 @@ export function bind(wasm) {
   const FORMS = ['popeye', 'pdb', 'yacpdb', 'latex-diagram', 'latex-skak', 'caption'];
 
   // One function of a FEN line (or piece list) that answers in the given way.
-  const ofText = (name, argument, operation, take) => (input) => call(operation, [expectText(name, argument, input)], take);
+  const ofText = (name, argument, operation, take) => (input) => read(withText(operation, expectText(name, argument, input)), take);
 
   const illegalities = ofText('illegalities', 'fen', wasm.piecefen_illegalities, json);
 
