@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rules/Board.h"
 #include "solver/Solver.h"
 
 namespace piecefen {
@@ -24,9 +25,11 @@ public:
         end();
     }
 
-    // A move played from `before`; gives the position after it.
+    // A move played from `before`, which the solver found legal there; gives the position
+    // after it.
     FenPosition move(const FenPosition& before, const SolvedMove& move, const char* mark = "") {
-        FenPosition after = play(before, move.move);
+        const auto board = board::boardOf(before);
+        FenPosition after = board ? board::playLegal(*board, before, move.move) : before;
         line_.push_back(LinePart{Kind::move, move.san, move.uci, after.toFen(), mark});
         return after;
     }
@@ -143,10 +146,14 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
 }
 
 std::string solutionText(const Solving& solving) {
+    return solutionText(solving, solutionLines(solving));
+}
+
+std::string solutionText(const Solving& solving, const std::vector<SolutionLine>& lines) {
     if (solving.status == SolveStatus::stipulation) return "not a stipulation the solver takes\n";
     if (solving.status == SolveStatus::unplayable) return "not a position that can be played\n";
     std::string out;
-    for (const SolutionLine& line : solutionLines(solving)) {
+    for (const SolutionLine& line : lines) {
         for (const LinePart& part : line) out += part.text + part.mark;
         out += '\n';
     }
