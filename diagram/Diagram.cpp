@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "notation/Utf8.h"
 #include "position/Vocabulary.h"
 
 namespace piecefen {
@@ -128,34 +129,13 @@ void appendAttribute(std::string& out, std::string_view name, double value) {
     out += '"';
 }
 
-// The length of the UTF-8 sequence that starts text[at], or 0 if none does: overlong
-// forms, surrogates and anything past U+10FFFF are no sequence.
+// The length of the UTF-8 sequence that starts text[at], or 0 if none does or XML cannot
+// hold it.
 std::size_t sequenceAt(std::string_view text, std::size_t at) {
-    const auto byte = [&text](std::size_t index) { return static_cast<unsigned char>(text[index]); };
-    const unsigned lead = byte(at);
-    std::size_t length = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    for (std::size_t next = 1; next < length; ++next) {
-        const unsigned continuation = byte(at + next);
-        if (continuation < (next == 1 ? low : 0x80) || continuation > (next == 1 ? high : 0xBF)) return 0;
-    }
+    const std::size_t length = utf8SequenceAt(text, at);
     // U+FFFE and U+FFFF are no characters in XML.
-    if (lead == 0xEF && byte(at + 1) == 0xBF && byte(at + 2) >= 0xBE) return 0;
+    const auto byte = [&text](std::size_t index) { return static_cast<unsigned char>(text[index]); };
+    if (length == 3 && byte(at) == 0xEF && byte(at + 1) == 0xBF && byte(at + 2) >= 0xBE) return 0;
     return length;
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "notation/Utf8.h"
+
 // JSON written a value at a time, for answers that leave the library as text another
 // program parses. Every string is escaped as it is written, so no text can become
 // structure; commas and nesting are kept here, not by the caller.
@@ -30,47 +32,10 @@ public:
 
     // Text that should be UTF-8: a byte that does not belong to a well-formed character
     // is written as U+FFFD, as a decoder would read it.
-    JsonWriter& text(std::string_view utf8) {
-        separate();
-        out_ += '"';
-        for (std::size_t at = 0; at < utf8.size();) {
-            // A run that needs no escape, most texts whole, goes in one append.
-            const std::size_t plain = plainRun(utf8, at);
-            if (plain > 0) {
-                out_.append(utf8, at, plain);
-                at += plain;
-                continue;
-            }
-            const std::size_t size = characterSize(utf8, at);
-            if (size == 0) {
-                out_ += "\xEF\xBF\xBD";
-                ++at;
-                continue;
-            }
-            if (size == 1) {
-                escaped(static_cast<unsigned char>(utf8[at]));
-            } else {
-                out_.append(utf8, at, size);
-            }
-            at += size;
-        }
-        out_ += '"';
-        return *this;
-    }
+    JsonWriter& text(std::string_view utf8) { return quoted(utf8, true); }
 
     // Bytes as they are, each one character from U+0000 to U+00FF.
-    JsonWriter& bytes(std::string_view bytes) {
-        separate();
-        out_ += '"';
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t plain = plainRun(bytes, at);
-            out_.append(bytes, at, plain);
-            at += plain;
-            if (at < bytes.size()) escaped(static_cast<unsigned char>(bytes[at++]));
-        }
-        out_ += '"';
-        return *this;
-    }
+    JsonWriter& bytes(std::string_view bytes) { return quoted(bytes, false); }
 
     JsonWriter& number(std::int64_t value) {
         separate();
@@ -134,6 +99,31 @@ private:
         }
     }
 
+    JsonWriter& quoted(std::string_view text, bool utf8) {
+        separate();
+        out_ += '"';
+        for (std::size_t at = 0; at < text.size();) {
+            // A run that needs no escape, most texts whole, goes in one append.
+            const std::size_t plain = plainRun(text, at);
+            out_.append(text, at, plain);
+            at += plain;
+            if (at == text.size()) break;
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if (!utf8 || byte < 0x80) {
+                escaped(byte);
+                ++at;
+            } else if (const std::size_t size = utf8SequenceAt(text, at); size > 0) {
+                out_.append(text, at, size);
+                at += size;
+            } else {
+                out_ += "\xEF\xBF\xBD";
+                ++at;
+            }
+        }
+        out_ += '"';
+        return *this;
+    }
+
     // How many bytes from `at` are printable ASCII with no quote or backslash.
     static std::size_t plainRun(std::string_view text, std::size_t at) {
         std::size_t end = at;
@@ -143,34 +133,6 @@ private:
             ++end;
         }
         return end - at;
-    }
-
-    // How many bytes the well-formed UTF-8 character at `at` takes, or 0 where none starts.
-    static std::size_t characterSize(std::string_view text, std::size_t at) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        if (lead < 0x80) return 1;
-        std::size_t size = 0;
-        unsigned char low = 0x80;  // the second byte's range, narrowed to refuse overlong forms and surrogates
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            size = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            size = 3;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            size = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        } else {
-            return 0;
-        }
-        if (text.size() - at < size) return 0;
-        for (std::size_t next = 1; next < size; ++next) {
-            const auto byte = static_cast<unsigned char>(text[at + next]);
-            if (byte < (next == 1 ? low : 0x80) || byte > (next == 1 ? high : 0xBF)) return 0;
-        }
-        return size;
     }
 
     std::string out_ = [] {

@@ -70,7 +70,7 @@ FenPosition readPieceList(std::string_view text) {
 }
 
 void FenPosition::readPieceList(const std::string& text) {
-    fillPieceList(*this, text);
+    *this = piecefen::readPieceList(text);
 }
 
 }  // namespace piecefen

@@ -104,21 +104,24 @@ void write(piecefen::JsonWriter& out, const piecefen::SolvedMove& move) {
 }
 
 void write(piecefen::JsonWriter& out, const piecefen::Defence& defence);
+void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation);
 
-void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation) {
+// A move of the tree and the other side's moves under it, named `key`.
+template <typename Next>
+void writeNode(piecefen::JsonWriter& out, const piecefen::SolvedMove& move, std::string_view key, const std::vector<Next>& next) {
     out.beginObject().key("move");
-    write(out, continuation.move);
-    out.key("defences").beginArray();
-    for (const auto& defence : continuation.defences) write(out, defence);
+    write(out, move);
+    out.key(key).beginArray();
+    for (const Next& each : next) write(out, each);
     out.endArray().endObject();
 }
 
+void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation) {
+    writeNode(out, continuation.move, "defences", continuation.defences);
+}
+
 void write(piecefen::JsonWriter& out, const piecefen::Defence& defence) {
-    out.beginObject().key("move");
-    write(out, defence.move);
-    out.key("replies").beginArray();
-    for (const auto& reply : defence.replies) write(out, reply);
-    out.endArray().endObject();
+    writeNode(out, defence.move, "replies", defence.replies);
 }
 
 void write(piecefen::JsonWriter& out, const piecefen::Solution& solution) {
