@@ -45,8 +45,8 @@ static void fillPieceList(FenPosition& position, std::string_view text) {
         if (ownLetter) {
             letterInForce = text[i];
         }
-        const std::size_t squareAt = ownLetter ? i + 1 : i;
-        const int32_t index = piecefen::squareAt(text, squareAt);
+        const std::size_t squareStart = ownLetter ? i + 1 : i;
+        const int32_t index = squareAt(text, squareStart);
         if (index < 0) {
             return;
         }
@@ -55,7 +55,7 @@ static void fillPieceList(FenPosition& position, std::string_view text) {
             // The letter in force is always an uppercase ASCII piece letter.
             position.board[index] = black ? static_cast<char>(letterInForce - 'A' + 'a') : letterInForce;
         }
-        i = squareAt + 2;
+        i = squareStart + 2;
         if (i >= n) {
             return;
         }
