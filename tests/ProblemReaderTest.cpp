@@ -74,6 +74,8 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"\\begin{diagram}\n\\pieces{wKg1,wTf1,sKg8}\n\\stipulation{h\\#2}\n\\end{diagram}", "", "6k1/8/8/8/8/8/8/5RK1 b - - 0 1",
          "h#2", "de"},
         {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1}\n\\showboard\n\\#2 (2+1)", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
+        // The solver's German keyword says German, where white and black do not.
+        {"anfang white Kg1 Bb2 black Kg8", "", "6k1/8/8/8/8/8/1P6/6K1 w - - 0 1", "", "de"},
         // A colour letter n is French: R is the king. A Forsyth board's FEN fields are skipped.
         {"nRg8 wRe1", "", "6k1/8/8/8/8/8/8/4K3 w - - 0 1", "", "fr"},
         {"forsyth 6k1/8/8/8/8/8/8/6K1 b - e3 0 1", "", "6k1/8/8/8/8/8/8/6K1 w - - 0 1", "", "en"},
@@ -183,6 +185,10 @@ TEST(ProblemWriter, EachForm) {
     };
     for (const auto& [form, text] : CASES) EXPECT_EQ(piecefen::writeProblem(position, "#2", form), text) << form;
     EXPECT_EQ(piecefen::writeProblem(position, "", "caption"), "(6+5)");
+    // A colour without pieces is not named.
+    FenPosition blackAlone;
+    blackAlone.fromFen("6k1/8/8/8/8/8/8/8 w - - 0 1");
+    EXPECT_EQ(piecefen::writeProblem(blackAlone, "#2", "popeye"), "begin\npieces black kg8\nstipulation #2\nend\n");
     EXPECT_EQ(piecefen::writeProblem(position, "", "popeye").find("stipulation"), std::string::npos);
 }
 
