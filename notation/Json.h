@@ -40,7 +40,8 @@ public:
     JsonWriter& number(std::int64_t value) {
         separate();
         char digits[24];
-        out_.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
+        const char* const end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+        out_.append(digits, static_cast<std::size_t>(end - digits));
         return *this;
     }
 

@@ -117,7 +117,7 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
             // What the key threatens is played as if the other side could pass.
             FenPosition passed = keyed;
             passed.sideToMove = 1 - keyed.sideToMove;
-            passed.enPassant = "-";
+            passed.enPassant.assign(1, '-');
             for (std::size_t at = 0; at < solution.threat.size(); ++at) {
                 if (at > 0) layout.separator("/");
                 layout.move(passed, solution.threat[at].move);
@@ -154,7 +154,7 @@ std::string solutionText(const Solving& solving, const std::vector<SolutionLine>
     if (solving.status == SolveStatus::unplayable) return "not a position that can be played\n";
     std::string out;
     for (const SolutionLine& line : lines) {
-        for (const LinePart& part : line) out += part.text + part.mark;
+        for (const LinePart& part : line) out.append(part.text).append(part.mark);
         out += '\n';
     }
     return out;

@@ -170,7 +170,7 @@ TEST(Solver, LinesCarryEachMovesPosition) {
         for (const auto& line : piecefen::solutionLines(solving)) {
             std::string text;
             for (const auto& part : line) {
-                text += part.text + part.mark;
+                text.append(part.text).append(part.mark);
                 if (part.kind != Kind::move) continue;
                 bool reached = false;
                 for (const FenPosition& from : before) {
@@ -183,7 +183,7 @@ TEST(Solver, LinesCarryEachMovesPosition) {
                 before.push_back(after);
                 FenPosition passed = after;
                 passed.sideToMove = 1 - after.sideToMove;
-                passed.enPassant = "-";
+                passed.enPassant.assign(1, '-');
                 before.push_back(passed);
             }
         }
@@ -192,7 +192,7 @@ TEST(Solver, LinesCarryEachMovesPosition) {
     std::vector<std::string> texts;
     for (const auto& line : piecefen::solutionLines(piecefen::solve(fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1"), "#2"))) {
         texts.emplace_back();
-        for (const auto& part : line) texts.back() += part.text + part.mark;
+        for (const auto& part : line) texts.back().append(part.text).append(part.mark);
     }
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "1.Qb7! (2.Qb4#/Qb2#)");
@@ -200,7 +200,7 @@ TEST(Solver, LinesCarryEachMovesPosition) {
     const auto lines = piecefen::solutionLines(piecefen::solve(fenOf("5R2/8/8/8/1K6/4B3/8/k7 w - - 0 1"), "#2"));
     ASSERT_EQ(lines.size(), 2U);
     std::string kinds;
-    for (const auto& part : lines[0]) kinds += "NSMW"[static_cast<int>(part.kind)] + part.mark;
+    for (const auto& part : lines[0]) kinds.append(1, "NSMW"[static_cast<int>(part.kind)]).append(part.mark);
     EXPECT_EQ(kinds, "NM!SNMS");
     EXPECT_TRUE(piecefen::solutionLines(piecefen::solve(fenOf("k7/8/1K6/8/8/8/8/8 w - - 0 1"), "#6")).empty());
 }
