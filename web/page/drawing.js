@@ -228,7 +228,8 @@ function drawFenMarks(errors) {
   }
   parts.push(plain);
   marks.replaceChildren(...(errors.length > 0 ? parts : []));
-  marks.scrollTop = fen.scrollTop;
+  // Read once the frame's layout is made anyway, never forcing one in the middle of a render.
+  if (errors.length > 0) requestAnimationFrame(() => { marks.scrollTop = fen.scrollTop; });
 }
 
 view.render = render;
