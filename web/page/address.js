@@ -41,6 +41,7 @@ function replay(start, names) {
 const looksLikeFen = (text) => /^[^\s/]*(\/[^\s/]*){7}(\s|$)/.test(text);
 
 export function fromAddress() {
+  state.address = location.hash;
   const raw = location.hash.slice(1);
   const parts = raw.split('&').map((part) => {
     const at = part.indexOf('=');

@@ -127,13 +127,16 @@ export function render() {
   drawHandOn(position, found, errors);
   drawDiagram(found);
 
+  // An address changed from outside waits for its hashchange: a render in between (a
+  // worker's answer) must not write over it.
   const fragment = addressOf(state);
-  if (location.hash !== fragment) {
+  if (location.hash !== fragment && location.hash === state.address) {
     try {
       history.replaceState(null, '', fragment);
     } catch {
       // An address too long for the browser keeps the one it has; the page still follows.
     }
+    state.address = location.hash;
   }
   const announce = element('announce');
   if (announce.textContent !== state.announcement) announce.textContent = state.announcement;

@@ -33,6 +33,7 @@ export const state = {
   playItOut: false, // in Play mode, each move answered with the tables' best defence
   judged: null,     // what the tables said of the person's last move, shown with the answer
   stipulation: '',  // the problem's, such as "#2"; empty for none
+  address: '',      // the address as the page last read or wrote it
 };
 
 // Draws every view from the state; the drawing puts its own function here.
