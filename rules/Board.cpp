@@ -45,6 +45,7 @@ struct Mapping {
     // A pawn's move to a back rank is always a promotion, so the targets say it already.
     void promotions(Squares to, int back) { pawnMoves(to, back); }
     void move(int from, int to) { moves(from, bit(to)); }
+    static constexpr bool full = true;
 };
 
 struct Counting {
@@ -54,6 +55,20 @@ struct Counting {
     void pawnMoves(Squares targets, int /*back*/) { count += static_cast<std::uint64_t>(std::popcount(targets)); }
     void promotions(Squares targets, int /*back*/) { count += 4 * static_cast<std::uint64_t>(std::popcount(targets)); }
     void move(int /*from*/, int /*to*/) { ++count; }
+    static constexpr bool full = true;
+};
+
+// Whether there is any move: the generator stops after the stage that finds one, which
+// is most often the king's.
+struct Finding {
+    bool found = false;
+
+    void moves(int /*from*/, Squares targets) { found = found || targets != 0; }
+    void pawnMoves(Squares targets, int /*back*/) { found = found || targets != 0; }
+    void promotions(Squares targets, int /*back*/) { found = found || targets != 0; }
+    void move(int /*from*/, int /*to*/) { found = true; }
+    static constexpr bool full = false;
+    [[nodiscard]] bool enough() const { return found; }
 };
 
 // Hands the pawn moves to `targets` on to the sink, those onto the last rank as promotions.
@@ -83,6 +98,9 @@ void generate(const Board& board, Sink& sink) {
         if (attackersOf(board, to, them, withoutKing) == 0) sink.move(king, to);
     }
     if ((checkers & (checkers - 1)) != 0) return;
+    if constexpr (!Sink::full) {
+        if (sink.enough()) return;
+    }
 
     // 2. Every other piece must take the one checker or step between, if there is one.
     Squares allowed = ~own;
@@ -113,6 +131,9 @@ void generate(const Board& board, Sink& sink) {
         targets &= allowed;
         if ((pinned >> from & 1U) != 0) targets &= lineThrough(king, from);
         sink.moves(from, targets);
+    }
+    if constexpr (!Sink::full) {
+        if (sink.enough()) return;
     }
 
     // 5. Pawns: those not pinned all at once, a pinned one alone along its line.
@@ -359,6 +380,12 @@ std::uint64_t countMoves(const Board& board) {
     Counting counting;
     generate(board, counting);
     return counting.count;
+}
+
+bool hasMove(const Board& board) {
+    Finding finding;
+    generate(board, finding);
+    return finding.found;
 }
 
 }  // namespace piecefen::board

@@ -264,6 +264,8 @@ struct MoveList {
 void generateMoves(const Board& board, MoveList& list);
 // How many legal moves the side to move has, counted without listing them.
 std::uint64_t countMoves(const Board& board);
+// Whether the side to move has a legal move, found without looking for the rest.
+bool hasMove(const Board& board);
 
 // The SAN of a legal move of the board, as san() writes it for a record.
 std::string sanOf(const Board& board, Move move);

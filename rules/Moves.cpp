@@ -101,7 +101,7 @@ std::string sanOf(const Board& board, const MoveList& list, Move move) {
         }
     }
     const Board next = board::afterMove(board, move);
-    if (board::inCheck(next)) text += board::countMoves(next) == 0 ? '#' : '+';
+    if (board::inCheck(next)) text += board::hasMove(next) ? '+' : '#';
     return text;
 }
 
@@ -228,7 +228,7 @@ std::optional<Move> readMove(const FenPosition& position, std::string_view text)
 Outcome outcome(const FenPosition& position) {
     const auto board = board::boardOf(position);
     if (!board) return Outcome::unplayable;
-    const bool noMove = board::countMoves(*board) == 0;
+    const bool noMove = !board::hasMove(*board);
     if (noMove && board::inCheck(*board)) return Outcome::checkmate;
     if (cannotMate(*board, WHITE) && cannotMate(*board, BLACK)) return Outcome::insufficientMaterial;
     if (noMove) return Outcome::stalemate;

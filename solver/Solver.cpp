@@ -146,7 +146,7 @@ public:
     // Whether the side to move has no move and the goal holds against it.
     [[nodiscard]] bool reached(const Board& board) const {
         if (board::inCheck(board) != (goal_ == Goal::mate)) return false;
-        return board::countMoves(board) == 0;
+        return !board::hasMove(board);
     }
 
     // Whether the attacker, to move, forces the goal within `length` moves.

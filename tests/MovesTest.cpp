@@ -281,6 +281,12 @@ TEST(Moves, Outcome) {
         {START, Outcome::none},
         {"rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", Outcome::checkmate},
         {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", Outcome::stalemate},
+        // The king boxed in, and the one piece left to move a knight, a pawn, or a pawn taking en passant.
+        {"8/8/8/8/8/1p6/2k5/K7 w - - 0 1", Outcome::stalemate},
+        {"8/8/8/8/8/1p6/2k5/K6N w - - 0 1", Outcome::none},
+        {"8/8/8/8/8/1p6/2k4P/K7 w - - 0 1", Outcome::none},
+        {"8/8/4p3/3pP3/8/1p6/2k5/K7 w - d6 0 1", Outcome::none},
+        {"8/8/4p3/3pP3/8/1p6/2k5/K7 w - - 0 1", Outcome::stalemate},
         // Dead positions as python-chess names them, and the same material one piece short of dead.
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", Outcome::insufficientMaterial},
         {"4k3/8/8/8/8/8/8/3NK3 w - - 0 1", Outcome::insufficientMaterial},
