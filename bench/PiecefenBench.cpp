@@ -192,6 +192,16 @@ BENCHMARK_CAPTURE(solve, twoMover16, "2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w
 BENCHMARK_CAPTURE(solve, threeMover13, "3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 w - - 0 1", "#3")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(solve, helpmateInThree8, "3b3b/8/3P3P/1K1B4/8/r6k/8/8 b - - 0 1", "h#3")->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A two-mover's answer laid out: every move with the position after it, and the text.
+void solutionLaidOut(benchmark::State& state) {
+    const piecefen::Solving solving = piecefen::solve(fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1"), "#2");
+    for (auto _ : state) {
+        const auto lines = piecefen::solutionLines(solving);
+        benchmark::DoNotOptimize(piecefen::solutionText(solving, lines));
+    }
+}
+BENCHMARK(solutionLaidOut);
+
 void readProblem(benchmark::State& state) {
     const std::string text = "wKd1 wTb1h3 wDe4 wSd2f1 wBa3c2 sKc3 sLa2 sSc5 sBc4d3d4 #2 (8+6)";
     for (auto _ : state) benchmark::DoNotOptimize(piecefen::readProblem(text));

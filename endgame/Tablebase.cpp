@@ -62,7 +62,7 @@ std::optional<EndgameVerdict> Tablebase::probe(const FenPosition& position) {
         const Move move = moves.moves[at];
         // What the move leaves the other side is the mover's result turned round, a ply longer.
         const auto [category, dtm] = resultOf(codes[at]);
-        EndgameMove entry{move, san(position, move), uci(move), EndgameCategory::draw, std::nullopt};
+        EndgameMove entry{move, board::sanOf(board, move), uci(move), EndgameCategory::draw, std::nullopt};
         if (category == EndgameCategory::loss) {
             entry.category = EndgameCategory::win;
             entry.dtm = 1 - *dtm;

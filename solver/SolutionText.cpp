@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "rules/Board.h"
@@ -10,6 +11,18 @@ namespace piecefen {
 namespace {
 
 using Kind = LinePart::Kind;
+
+// A position of the solution, with its board carried along so that no move reads the
+// record again.
+struct Played {
+    FenPosition record;
+    std::optional<board::Board> board;
+};
+
+Played playedOf(FenPosition record) {
+    auto board = board::boardOf(record);
+    return {std::move(record), std::move(board)};
+}
 
 // Lays the solution out a line at a time, each move with the position it leads to.
 class Layout {
@@ -27,10 +40,10 @@ public:
 
     // A move played from `before`, which the solver found legal there; gives the position
     // after it.
-    FenPosition move(const FenPosition& before, const SolvedMove& move, const char* mark = "") {
-        const auto board = board::boardOf(before);
-        FenPosition after = board ? board::playLegal(*board, before, move.move) : before;
-        line_.push_back(LinePart{Kind::move, move.san, move.uci, after.toFen(), mark});
+    Played move(const Played& before, const SolvedMove& move, const char* mark = "") {
+        Played after = before.board ? Played{board::playLegal(*before.board, before.record, move.move), board::afterMove(*before.board, move.move)}
+                                    : before;
+        line_.push_back(LinePart{Kind::move, move.san, move.uci, after.record.toFen(), mark});
         return after;
     }
 
@@ -52,8 +65,8 @@ private:
 
 // One line for each way down the tree from a defence played at move `move`, after the
 // parts the layout holds; moves that all end the play are joined by "/".
-void defenceLines(Layout& layout, const FenPosition& before, const Defence& defence, int move) {
-    const FenPosition after = layout.move(before, defence.move);
+void defenceLines(Layout& layout, const Played& before, const Defence& defence, int move) {
+    const Played after = layout.move(before, defence.move);
     const auto& replies = defence.replies;
     if (replies.empty()) {
         layout.end();
@@ -69,7 +82,7 @@ void defenceLines(Layout& layout, const FenPosition& before, const Defence& defe
         layout.end();
         return;
     }
-    const FenPosition next = layout.move(after, replies.front().move);
+    const Played next = layout.move(after, replies.front().move);
     layout.separator(" ");
     const SolutionLine shared = layout.parts();
     for (const Defence& deeper : replies.front().defences) {
@@ -78,7 +91,7 @@ void defenceLines(Layout& layout, const FenPosition& before, const Defence& defe
     }
 }
 
-void helpLine(Layout& layout, FenPosition position, const std::vector<SolvedMove>& line, bool half) {
+void helpLine(Layout& layout, Played position, const std::vector<SolvedMove>& line, bool half) {
     // A half-move helpmate starts with the mating side, written as if a move came before it.
     std::size_t ply = half ? 1 : 0;
     for (std::size_t at = 0; at < line.size(); ++at, ++ply) {
@@ -102,7 +115,7 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
     std::vector<SolutionLine> lines;
     if (solving.status != SolveStatus::solved) return lines;
     Layout layout(lines);
-    const FenPosition& start = solving.position;
+    const Played start = playedOf(solving.position);
     const bool half = solving.stipulation.find(".5") != std::string::npos;
     for (const Solution& solution : solving.solutions) {
         if (!solution.line.empty()) {
@@ -110,14 +123,15 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
             continue;
         }
         layout.number(1, false);
-        const FenPosition keyed = layout.move(start, solution.key, "!");
+        const Played keyed = layout.move(start, solution.key, "!");
         if (!solution.threat.empty()) {
             layout.separator(" (");
             layout.number(2, false);
             // What the key threatens is played as if the other side could pass.
-            FenPosition passed = keyed;
-            passed.sideToMove = 1 - keyed.sideToMove;
-            passed.enPassant.assign(1, '-');
+            FenPosition passedRecord = keyed.record;
+            passedRecord.sideToMove = 1 - passedRecord.sideToMove;
+            passedRecord.enPassant.assign(1, '-');
+            const Played passed = playedOf(std::move(passedRecord));
             for (std::size_t at = 0; at < solution.threat.size(); ++at) {
                 if (at > 0) layout.separator("/");
                 layout.move(passed, solution.threat[at].move);
@@ -137,7 +151,7 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
     if (solving.solutions.empty()) layout.words("no solution");
     for (const Try& attempt : solving.tries) {
         layout.number(1, false);
-        const FenPosition tried = layout.move(start, attempt.move, "?");
+        const Played tried = layout.move(start, attempt.move, "?");
         layout.separator(" ");
         layout.move(tried, attempt.refutation, "!");
         layout.end();

@@ -259,8 +259,8 @@ export function bind(wasm) {
     endgame: (fen, { onProgress } = {}) => {
       expectText('endgame', 'fen', fen);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: endgame expected onProgress to be a function');
-      if (withTexts(wasm.piecefen_endgame_prepare, [fen]) === 1) inSlices(onProgress, { table: call(wasm.piecefen_endgame_table, [fen], text) });
-      const verdict = call(wasm.piecefen_endgame, [fen], json);
+      if (withText(wasm.piecefen_endgame_prepare, fen) === 1) inSlices(onProgress, { table: call(wasm.piecefen_endgame_table, [fen], text) });
+      const verdict = read(withText(wasm.piecefen_endgame, fen), json);
       if (verdict === null) return null;
       const { category, dtm, fiftyMoveRuleMayMatter, moves } = verdict;
       return { category, dtm, mateIn: mateIn(dtm), fiftyMoveRuleMayMatter, moves };
