@@ -24,6 +24,9 @@ enum class ProblemErrorKind : std::uint8_t {
     stipulation,        // a stipulation other than #n, h#n, s#n, =n, h=n (n 1 to 9, h#2.5 too), + or =
     count,              // a count such as "(7+9)" that does not match the board
     noPieces,           // no piece at all
+    fairy,              // a fairy piece, a condition, a piece's attribute or a structured stipulation: beyond orthodox chess
+    option,             // an option that is not known, or without the number or squares it needs
+    twin,               // a twin that cannot be made: a square without the piece it names, a piece moved off the board
 };
 
 // One error and the byte offset in the text where it stands.
@@ -32,6 +35,35 @@ struct ProblemError {
     std::size_t at;
 
     bool operator==(const ProblemError&) const = default;
+};
+
+// What the solver's input asks beyond the stipulation, as its options say.
+struct ProblemOptions {
+    bool tries = false;
+    int defences = 1;            // a try fails to at most this many defences
+    bool setPlay = false;
+    bool variations = false;     // threats and variations
+    bool noThreat = false;
+    int threatLength = 0;        // a defence holds where no threat this short remains; 0 for any
+    bool noShortVariations = false;
+    bool whiteToPlay = false;    // a helpmate that White starts
+    bool duplex = false;
+    bool halfDuplex = false;
+    int maxSolutions = 0;        // 0 for no limit
+    bool intelligent = false;    // asks for speed only
+    bool stopOnShortSolutions = false;
+    bool quodlibet = false;
+    bool postKeyPlay = false;
+
+    bool operator==(const ProblemOptions&) const = default;
+};
+
+// A line a problem carries beside the position: its author, origin, title, award or a remark.
+struct ProblemDatum {
+    std::string field;  // "author", "origin", "title", "award" or "remark"
+    std::string text;
+
+    bool operator==(const ProblemDatum&) const = default;
 };
 
 struct ProblemReading {
@@ -49,6 +81,10 @@ struct ProblemReading {
     std::vector<std::string> languages;
     // In the order of their offsets; empty when the text was read whole.
     std::vector<ProblemError> errors;
+    ProblemOptions options;
+    // The twin's label, "a", "b" and on, where the problem has twins; empty where it has none.
+    std::string twin;
+    std::vector<ProblemDatum> data;
 };
 
 // Reads a chess problem as composers paste it: words ("White: Kg1 Rf1; Black: Kg8"), a
@@ -58,6 +94,12 @@ struct ProblemReading {
 // with a stipulation and a count anywhere. `language` is "en", "de", "fr" or empty for
 // what the text itself says.
 PIECEFEN_API ProblemReading readProblem(std::string_view text, std::string_view language = {});
+
+// Every problem of a text, and every twin of each as a reading of its own, in order. The
+// solver's input may hold several problems ("nextproblem") and twins; any other form holds
+// one, which readProblem() reads. A text with nothing in it gives one reading, its error
+// "no-pieces".
+PIECEFEN_API std::vector<ProblemReading> readProblems(std::string_view text, std::string_view language = {});
 
 // The problem in one of the forms composers use: "popeye", "pdb", "yacpdb",
 // "latex-diagram", "latex-skak" or "caption" ("#2 (3+2)"); readProblem() reads each but

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "notation/Problem.h"
+#include "notation/PopeyeReader.h"
 #include "notation/Stipulation.h"
 #include "position/Vocabulary.h"
 
@@ -10,9 +11,9 @@ namespace piecefen {
 
 namespace {
 
-constexpr std::array<std::string_view, 10> ERROR_NAMES = {
+constexpr std::array<std::string_view, 13> ERROR_NAMES = {
     "language", "ambiguous-language", "unknown-word", "piece", "square", "board", "occupied", "stipulation", "count",
-    "no-pieces"};
+    "no-pieces", "fairy", "option", "twin"};
 
 // Each language's piece letters and the kinds they name, in PieceKind's order; English
 // takes S for the knight as composers write it, and N as this tool does.
@@ -510,7 +511,7 @@ private:
 
 }  // namespace
 
-ProblemReading readProblem(std::string_view text, std::string_view language) {
+std::vector<ProblemReading> readProblems(std::string_view text, std::string_view language) {
     std::size_t chosen = ANY;
     for (std::size_t at = 0; at < LANGUAGES.size(); ++at) {
         if (LANGUAGES[at].name == language) chosen = at;
@@ -518,9 +519,14 @@ ProblemReading readProblem(std::string_view text, std::string_view language) {
     if (!language.empty() && chosen == ANY) {
         ProblemReading reading;
         reading.errors.push_back(ProblemError{ProblemErrorKind::language, 0});
-        return reading;
+        return {reading};
     }
-    return Reader(text, chosen).read();
+    if (popeye::isPopeye(text)) return popeye::read(text, chosen);
+    return {Reader(text, chosen).read()};
+}
+
+ProblemReading readProblem(std::string_view text, std::string_view language) {
+    return readProblems(text, language).front();
 }
 
 std::string_view problemErrorName(ProblemErrorKind kind) {

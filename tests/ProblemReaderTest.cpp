@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include <piecefen/notation/Problem.h>
 #include <piecefen/position/FenPosition.h>
@@ -219,7 +221,57 @@ TEST(ProblemReader, ErrorNames) {
     EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::language), "language");
     EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::ambiguousLanguage), "ambiguous-language");
     EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::noPieces), "no-pieces");
-    EXPECT_EQ(piecefen::problemErrorName(static_cast<piecefen::ProblemErrorKind>(10)), "");
+    EXPECT_EQ(piecefen::problemErrorName(piecefen::ProblemErrorKind::twin), "twin");
+    EXPECT_EQ(piecefen::problemErrorName(static_cast<piecefen::ProblemErrorKind>(13)), "");
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* POPEYE_INPUTS =
+#include "data/PopeyeInputs.inc"
+    ;
+
+// Every orthodox twin of the published inputs reads as the board and stipulation that
+// Popeye solved, with nothing left unread.
+TEST(ProblemReader, PublishedSolverInputs) {
+    std::string text;
+    std::string language;
+    std::string name;
+    std::vector<ProblemReading> readings;
+    std::size_t problems = 0;
+    std::size_t twins = 0;
+    std::string lines(POPEYE_INPUTS);
+    for (std::size_t at = 0; at < lines.size();) {
+        const std::size_t end = std::min(lines.find('\n', at), lines.size());
+        const std::string line = lines.substr(at, end - at);
+        at = end + 1;
+        if (line.starts_with("problem ")) {
+            name = line.substr(8, line.rfind(' ') - 8);
+            language = line.substr(line.rfind(' ') + 1);
+            text.clear();
+        } else if (line.starts_with("| ") || line == "|") {
+            text += line.size() > 2 ? line.substr(2) : std::string{};
+            text += '\n';
+        } else if (line.starts_with("expect ")) {
+            if (twins == 0 || readings.empty()) readings = piecefen::readProblems(text, language);
+            ++twins;
+            const std::size_t index = std::stoul(line.substr(7));
+            const std::size_t stipulationAt = line.find(' ', 7) + 1;
+            const std::size_t fenAt = line.find(' ', stipulationAt) + 1;
+            ASSERT_LT(index, readings.size()) << name;
+            const ProblemReading& reading = readings[index];
+            EXPECT_EQ(reading.position.toFen(), line.substr(fenAt)) << name << '\n' << text;
+            EXPECT_EQ(reading.stipulation, line.substr(stipulationAt, fenAt - stipulationAt - 1)) << name;
+            EXPECT_EQ(errorsOf(reading), "") << name << '\n' << text;
+        } else if (line == "end") {
+            ++problems;
+            readings.clear();
+            twins = 0;
+        }
+    }
+    EXPECT_EQ(problems, 204U);
 }
 
 }  // namespace
