@@ -4,12 +4,17 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "notation/ProblemWords.h"
 #include "notation/Stipulation.h"
 #include "position/Vocabulary.h"
 
 namespace piecefen::popeye {
+
+using problemWords::isSquares;
+using problemWords::looksLikeFenField;
 
 namespace {
 
@@ -33,12 +38,20 @@ struct Found {
 
 // A word is any unique beginning of an entry's name: unique in meaning, so that "opti"
 // is the option command in all three languages at once.
-template <std::size_t N>
-Found lookUp(const std::array<Entry, N>& table, std::string_view word, unsigned languages) {
+// Case does not matter: the names are in lower case, and so is every word compared with them.
+bool begins(std::string_view name, std::string_view word) {
+    if (word.size() > name.size()) return false;
+    for (std::size_t at = 0; at < word.size(); ++at) {
+        if (std::tolower(static_cast<unsigned char>(word[at])) != static_cast<unsigned char>(name[at])) return false;
+    }
+    return true;
+}
+
+Found lookUp(std::span<const Entry> table, std::string_view word, unsigned languages) {
     Found found;
     if (word.empty()) return found;
     for (const Entry& entry : table) {
-        if ((entry.languages & languages) == 0 || !entry.name.starts_with(word)) continue;
+        if ((entry.languages & languages) == 0 || !begins(entry.name, word)) continue;
         if (entry.name.size() == word.size()) return Found{entry.meaning, entry.languages & languages};
         if (found.meaning >= 0 && found.meaning != entry.meaning) return Found{-2, 0};
         found.meaning = entry.meaning;
@@ -167,13 +180,6 @@ std::vector<Token> tokensOf(std::string_view text) {
     return found;
 }
 
-bool isSquares(std::string_view text) {
-    if (text.empty() || text.size() % 2 != 0) return false;
-    for (std::size_t at = 0; at < text.size(); at += 2) {
-        if (squareAt(text, at) < 0) return false;
-    }
-    return true;
-}
 
 bool isNumber(std::string_view text) {
     return !text.empty() && text.size() <= 6 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -183,14 +189,6 @@ int numberOf(std::string_view text) {
     int value = 0;
     for (const char c : text) value = value * 10 + (c - '0');
     return value;
-}
-
-// A FEN line's fields after its board, which a problem does not keep.
-bool looksLikeFenField(std::string_view text) {
-    if (text == "w" || text == "b" || text == "-") return true;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return std::string_view("KQkq").find(c) != std::string_view::npos; })) return true;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
-    return text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && (text[1] == '3' || text[1] == '6');
 }
 
 // One twin's changes as written, applied once the whole problem is read.
@@ -217,7 +215,7 @@ public:
         bool ended = false;
         while (!ended && next_ < tokens_.size()) {
             const Token& token = tokens_[next_++];
-            const std::string word = lower(token.text);
+            const std::string_view word = token.text;
             const Found command = lookUp(COMMANDS, word, languages_);
             if (command.meaning >= 0) {
                 narrow(command.languages);
@@ -294,7 +292,7 @@ private:
     }
 
     [[nodiscard]] bool isCommand(const Token& token) const {
-        return lookUp(COMMANDS, lower(token.text), languages_).meaning >= 0;
+        return lookUp(COMMANDS, token.text, languages_).meaning >= 0;
     }
 
     std::string_view restOfLine(const Token& token) {
@@ -322,12 +320,11 @@ private:
             stipulation(base_.stipulation, token);
             return true;
         }
-        const std::string_view text = token.text;
-        const auto plus = text.find('+');
-        if (text.size() >= 5 && text.front() == '(' && text.back() == ')' && plus != std::string_view::npos &&
-            isNumber(text.substr(1, plus - 1)) && isNumber(text.substr(plus + 1, text.size() - plus - 2))) {
-            base_.whiteCount = numberOf(text.substr(1, plus - 1));
-            base_.blackCount = numberOf(text.substr(plus + 1, text.size() - plus - 2));
+        int white = 0;
+        int black = 0;
+        if (problemWords::readCount(token.text, white, black)) {
+            base_.whiteCount = white;
+            base_.blackCount = black;
             countAt_ = token.at;
             return true;
         }
@@ -353,7 +350,7 @@ private:
         ProblemOptions& options = base_.options;
         while (next_ < tokens_.size() && !isCommand(tokens_[next_])) {
             const Token& token = tokens_[next_++];
-            const Found found = lookUp(OPTIONS, lower(token.text), languages_);
+            const Found found = lookUp(OPTIONS, token.text, languages_);
             if (found.meaning < 0) {
                 error(ProblemErrorKind::option, token.at);
                 continue;
@@ -461,7 +458,7 @@ private:
         int colour = -1;
         while (next_ < tokens_.size()) {
             const Token& token = tokens_[next_];
-            const std::string word = lower(token.text);
+            const std::string_view word = token.text;
             Found found = lookUp(COLOURS, word, languages_);
             // A colour word of another language is still a colour, where the text's own has none.
             if (found.meaning < 0 && !isCommand(token)) found = lookUp(COLOURS, word, ALL);
@@ -478,7 +475,7 @@ private:
                 ++next_;
                 continue;
             }
-            if (!piece(board, token, word, colour, replace)) return;
+            if (!piece(board, token, lower(word), colour, replace)) return;
             ++next_;
         }
     }
@@ -519,10 +516,10 @@ private:
         made.at = at;
         zero_ = zero_ || zero;
         // A twin's own stipulation or condition is one of its changes, not a command.
-        const auto isChange = [&](const Token& token) { return lookUp(TWIN_COMMANDS, lower(token.text), languages_).meaning >= 0; };
+        const auto isChange = [&](const Token& token) { return lookUp(TWIN_COMMANDS, token.text, languages_).meaning >= 0; };
         while (next_ < tokens_.size() && (isChange(tokens_[next_]) || !isCommand(tokens_[next_]))) {
             const Token& token = tokens_[next_++];
-            const Found found = lookUp(TWIN_COMMANDS, lower(token.text), languages_);
+            const Found found = lookUp(TWIN_COMMANDS, token.text, languages_);
             if (found.meaning < 0) {
                 twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, token.at}});
                 continue;
@@ -724,9 +721,7 @@ private:
         if (reading.whiteCount >= 0 && (reading.whiteCount != white || reading.blackCount != black)) {
             reading.errors.push_back(ProblemError{ProblemErrorKind::count, countAt_});
         }
-        std::sort(reading.errors.begin(), reading.errors.end(), [](const ProblemError& a, const ProblemError& b) {
-            return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-        });
+        problemWords::sortErrors(reading.errors);
         return reading;
     }
 
@@ -747,7 +742,7 @@ private:
 bool isPopeye(std::string_view text) {
     const std::vector<Token> tokens = tokensOf(text);
     if (tokens.empty() || tokens[0].text.ends_with(':')) return false;
-    return lookUp(COMMANDS, lower(tokens[0].text), ALL).meaning >= 0;
+    return lookUp(COMMANDS, tokens[0].text, ALL).meaning >= 0;
 }
 
 std::vector<ProblemReading> read(std::string_view text, std::size_t language) {

@@ -4,10 +4,15 @@
 
 #include "notation/Problem.h"
 #include "notation/PopeyeReader.h"
+#include "notation/ProblemWords.h"
 #include "notation/Stipulation.h"
 #include "position/Vocabulary.h"
 
 namespace piecefen {
+
+using problemWords::isSquares;
+using problemWords::looksLikeFenField;
+using problemWords::readCount;
 
 namespace {
 
@@ -96,13 +101,6 @@ std::string lower(std::string_view text) {
     return out;
 }
 
-bool isSquares(std::string_view text) {
-    if (text.empty() || text.size() % 2 != 0) return false;
-    for (std::size_t at = 0; at < text.size(); at += 2) {
-        if (squareAt(text, at) < 0) return false;
-    }
-    return true;
-}
 
 // One piece letter as the text has it, where it stands and on which squares.
 struct Placement {
@@ -165,32 +163,6 @@ Word wordOf(const std::string& word, std::size_t& language) {
                                            "distinction", "solution", "comment", "comments", "keywords", "date", "option",
                                            "options", "protocol", "autor", "quelle", "titre", "auteur", "loesung"};
     return std::find(std::begin(ASIDES), std::end(ASIDES), word) != std::end(ASIDES) ? Word::skipLine : Word::none;
-}
-
-// The count "(7+9)": the two numbers, or none.
-bool readCount(std::string_view text, int& white, int& black) {
-    if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
-    const auto plus = text.find('+');
-    if (plus == std::string_view::npos) return false;
-    const auto number = [](std::string_view digits, int& value) {
-        if (digits.empty() || digits.size() > 2) return false;
-        value = 0;
-        for (const char c : digits) {
-            if (c < '0' || c > '9') return false;
-            value = value * 10 + (c - '0');
-        }
-        return true;
-    };
-    return number(text.substr(1, plus - 1), white) && number(text.substr(plus + 1, text.size() - plus - 2), black);
-}
-
-bool looksLikeFenField(std::string_view text) {
-    if (text == "w" || text == "b" || text == "-") return true;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return std::string_view("KQkq").find(c) != std::string_view::npos; })) {
-        return true;
-    }
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
-    return text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && (text[1] == '3' || text[1] == '6');
 }
 
 class Reader {
@@ -464,9 +436,7 @@ private:
     // The errors at their offsets in the text as given, in order.
     ProblemReading done() {
         for (ProblemError& found : reading_.errors) found.at = offsets_[found.at];
-        std::sort(reading_.errors.begin(), reading_.errors.end(), [](const ProblemError& a, const ProblemError& b) {
-            return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-        });
+        problemWords::sortErrors(reading_.errors);
         return reading_;
     }
 
@@ -533,5 +503,48 @@ std::string_view problemErrorName(ProblemErrorKind kind) {
     const auto at = static_cast<std::size_t>(kind);
     return at < ERROR_NAMES.size() ? ERROR_NAMES[at] : std::string_view{};
 }
+
+namespace problemWords {
+
+bool isSquares(std::string_view text) {
+    if (text.empty() || text.size() % 2 != 0) return false;
+    for (std::size_t at = 0; at < text.size(); at += 2) {
+        if (squareAt(text, at) < 0) return false;
+    }
+    return true;
+}
+
+bool readCount(std::string_view text, int& white, int& black) {
+    if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
+    const auto plus = text.find('+');
+    if (plus == std::string_view::npos) return false;
+    const auto number = [](std::string_view digits, int& value) {
+        if (digits.empty() || digits.size() > 2) return false;
+        value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + (c - '0');
+        }
+        return true;
+    };
+    return number(text.substr(1, plus - 1), white) && number(text.substr(plus + 1, text.size() - plus - 2), black);
+}
+
+bool looksLikeFenField(std::string_view text) {
+    if (text == "w" || text == "b" || text == "-") return true;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return std::string_view("KQkq").find(c) != std::string_view::npos; })) {
+        return true;
+    }
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
+    return text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && (text[1] == '3' || text[1] == '6');
+}
+
+void sortErrors(std::vector<ProblemError>& errors) {
+    std::sort(errors.begin(), errors.end(), [](const ProblemError& a, const ProblemError& b) {
+        return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+}
+
+}  // namespace problemWords
 
 }  // namespace piecefen
