@@ -275,3 +275,87 @@ TEST(ProblemReader, PublishedSolverInputs) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each reading of a text as "twin stipulation FEN errors", the readings joined by " | ".
+std::string readingsOf(std::string_view text, std::string_view language = {}) {
+    std::string out;
+    for (const ProblemReading& reading : piecefen::readProblems(text, language)) {
+        if (!out.empty()) out += " | ";
+        out += reading.twin + ' ' + reading.stipulation + ' ' + reading.position.toFen();
+        if (!reading.errors.empty()) out += ' ' + errorsOf(reading);
+    }
+    return out;
+}
+
+struct InputCase {
+    const char* text;
+    const char* readings;
+};
+
+// The solver's input: its commands by any unique beginning, several problems, twins of
+// every kind, the options that change the position, and what is beyond orthodox chess.
+TEST(ProblemReader, SolverInputCommandsAndTwins) {
+    constexpr InputCase CASES[] = {
+        {"begi\npiec whit Ka3 Ra8\n blac Kb1\nstip #2\nopti try set vari\nendp", " #2 R7/8/8/8/8/K7/8/1k6 w - - 0 1"},
+        {"BEGINPROBLEM PIECES WHITE KG1 QD1 BLACK KG8 STIPULATION #1 NEXTPROBLEM PIECES WHITE KB1 BLACK KB8 QA8 STIP H#1 END",
+         " #1 6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1 |  h#1 qk6/8/8/8/8/8/8/1K6 b - - 0 1"},
+        {"anfangproblem\nautor A. Autor\nforderung h#2\nsteine weiss kf3 bb7 schwarz kh3 bh2h4\n"
+         "zwilling forderung h=2 entferne h4\nzwilling ferner versetze f3 f2\nendeproblem",
+         "a h#2 8/1P6/8/8/7p/5K1k/7p/8 b - - 0 1 | b h=2 8/1P6/8/8/8/5K1k/7p/8 b - - 0 1 | c h=2 8/1P6/8/8/8/7k/5K1p/8 b - - 0 1"},
+        {"debut pieces blanc re1 th1 noir re8 enonce #2 jumeau echange e1 h1 jumeau remplace t d fin",
+         "a #2 4k3/8/8/8/8/8/8/4K2R w K - 0 1 | b #2 4k3/8/8/8/8/8/8/4R2K w - - 0 1 | c #2 4k3/8/8/8/8/8/8/4K2Q w - - 0 1"},
+        // Pieces added stand where others stood; the zero position is not solved itself.
+        {"pieces white kg1 black kg8 sb5 stip #2 twin add black bb5 white qd1",
+         "a #2 6k1/8/8/1n6/8/8/8/6K1 w - - 0 1 | b #2 6k1/8/8/1b6/8/8/8/3Q2K1 w - - 0 1"},
+        {"pieces white ka1 black kc3 stip #2 zeroposition rotate 90 twin mirror a1<-->h1 twin shift a1 b2 twin polish",
+         "a #2 8/8/8/8/8/5k2/8/7K w - - 0 1 | b #2 8/8/8/8/8/5k2/8/7K w - - 0 1 | c #2 8/8/8/8/3k4/8/1K6/8 w - - 0 1 | "
+         "d #2 8/8/8/8/8/2K5/8/k7 w - - 0 1"},
+        {"pieces white ka1 black kc3 stip #2 zero rotate 180 twin mirror a1<-->h8 twin mirror a8<-->h1 twin rotate 270",
+         "a #2 7K/8/5k2/8/8/8/8/8 w - - 0 1 | b #2 7K/8/5k2/8/8/8/8/8 w - - 0 1 | c #2 8/8/8/8/8/2k5/8/K7 w - - 0 1 | "
+         "d #2 K7/8/2k5/8/8/8/8/8 w - - 0 1"},
+        // Forsyth runs of any length; options that change the position.
+        {"forsyth 6k1/48/5RK1 stipulation #2", " #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1"},
+        {"pieces white ke1 rh1 ra1 pe5 black ke8 pd5 stip #2 option enpassant d7d6d5 nocastling a1",
+         " #2 4k3/8/8/3pP3/8/8/8/R3K2R w K d6 0 1"},
+        {"pieces white kb1 black kb8 qa8 stip h#2 option whitetoplay", " h#2 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
+        // Beyond orthodox chess, refused where it stands; a twin's fault stays its own.
+        {"pieces white kg1 ng5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@17"},
+        {"pieces white kg1 royal qd1 neutral pe4 black kg8 condition circe sstipulation white 5s[#] option nowk",
+         "  6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1 fairy@17 fairy@27 fairy@49 fairy@65 fairy@97"},
+        {"pieces white kg1 black kg8 stip #2 option defence foo maxsol threat", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 option@42 option@50 option@54 option@61"},
+        {"pieces white kg1 black kg8 stip #2 twin remove e5 twin shift a1 h1 twin rotate 45 twin cond circe twin jump",
+         "a #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 | b #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@40 | c #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@55 | "
+         "d #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@72 | e #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@87 | f #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@103"},
+        {"forsyth 6k1/16/24/16/5RK1 stip #2", " #2 6k1/8/8/8/8/8/8/8 w - - 0 1 board@8"},
+    };
+    for (const InputCase& row : CASES) EXPECT_EQ(readingsOf(row.text), row.readings) << row.text;
+}
+
+// The options as data, and the lines a problem carries beside its position.
+TEST(ProblemReader, SolverInputOptionsAndData) {
+    const auto reading = piecefen::readProblems(
+        "begin\nauthor A. Composer\norigin Die Schwalbe 1990\ntitle Mate\naward 1st Prize\nremark not kept\n"
+        "protocol out.txt\npieces white kg1 black kg8 stip #3\n"
+        "option try defence 2 setplay variation nothreat threat 2 noshortvariations duplex halfduplex maxsolutions 3 "
+        "intelligent 2 stoponshortsolutions quodlibet postkeyplay movenumbers maxtime 60 noboard\nend").front();
+    EXPECT_EQ(errorsOf(reading), "");
+    piecefen::ProblemOptions expected;
+    expected.tries = expected.setPlay = expected.variations = expected.noThreat = expected.noShortVariations = true;
+    expected.duplex = expected.halfDuplex = expected.intelligent = expected.stopOnShortSolutions = true;
+    expected.quodlibet = expected.postKeyPlay = true;
+    expected.defences = 2;
+    expected.threatLength = 2;
+    expected.maxSolutions = 3;
+    EXPECT_EQ(reading.options, expected);
+    const std::vector<piecefen::ProblemDatum> data = {
+        {"author", "A. Composer"}, {"origin", "Die Schwalbe 1990"}, {"title", "Mate"}, {"award", "1st Prize"}, {"remark", "not kept"}};
+    EXPECT_EQ(reading.data, data);
+    // German and French options by their own names.
+    EXPECT_EQ(piecefen::readProblems("steine weiss kg1 schwarz kg8 forderung #2 option verf widerl 3 satz vari weissbeginnt")
+                  .front().options.defences, 3);
+    EXPECT_TRUE(piecefen::readProblems("pieces blanc rg1 noir rg8 enonce #2 option essais apparent").front().options.setPlay);
+}
+
+}  // namespace
