@@ -381,18 +381,19 @@ char* piecefen_endgame(const char* text, std::size_t size) {
     return answer(out.str());
 }
 
-// A problem text read, in the language given (or the text's own where it is empty): the
-// FEN line, the stipulation, the count, the language read in, the languages that fit where
-// it is ambiguous, and each error's name and byte offset.
-char* piecefen_read_problem(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
-    const piecefen::ProblemReading reading = piecefen::readProblem(viewOf(text, size), viewOf(language, languageSize));
-    piecefen::JsonWriter out;
+// A reading as JSON: the FEN line, the stipulation, the count, the language read in, the
+// languages that fit where it is ambiguous, each error's name and byte offset, the
+// options, the twin's label and the problem's lines beside the position.
+void write(piecefen::JsonWriter& out, const piecefen::ProblemReading& reading) {
+    const auto textOrNull = [&](const std::string& text) {
+        if (text.empty()) {
+            out.null();
+        } else {
+            out.text(text);
+        }
+    };
     out.beginObject().key("fen").text(reading.position.toFen()).key("stipulation");
-    if (reading.stipulation.empty()) {
-        out.null();
-    } else {
-        out.text(reading.stipulation);
-    }
+    textOrNull(reading.stipulation);
     out.key("count");
     if (reading.whiteCount < 0) {
         out.null();
@@ -400,11 +401,7 @@ char* piecefen_read_problem(const char* text, std::size_t size, const char* lang
         out.beginArray().number(reading.whiteCount).number(reading.blackCount).endArray();
     }
     out.key("language");
-    if (reading.language.empty()) {
-        out.null();
-    } else {
-        out.text(reading.language);
-    }
+    textOrNull(reading.language);
     out.key("errors").beginArray();
     for (const auto& [kind, at] : reading.errors) {
         out.beginObject().key("error").text(piecefen::problemErrorName(kind)).key("at").number(static_cast<std::int64_t>(at)).endObject();
@@ -415,7 +412,35 @@ char* piecefen_read_problem(const char* text, std::size_t size, const char* lang
         for (const auto& fitting : reading.languages) out.text(fitting);
         out.endArray();
     }
-    out.endObject();
+    const piecefen::ProblemOptions& options = reading.options;
+    out.key("options").beginObject();
+    out.key("tries").boolean(options.tries).key("defences").number(options.defences).key("setPlay").boolean(options.setPlay);
+    out.key("variations").boolean(options.variations).key("noThreat").boolean(options.noThreat);
+    out.key("threatLength").number(options.threatLength).key("noShortVariations").boolean(options.noShortVariations);
+    out.key("whiteToPlay").boolean(options.whiteToPlay).key("duplex").boolean(options.duplex).key("halfDuplex").boolean(options.halfDuplex);
+    out.key("maxSolutions").number(options.maxSolutions).key("intelligent").boolean(options.intelligent);
+    out.key("stopOnShortSolutions").boolean(options.stopOnShortSolutions).key("quodlibet").boolean(options.quodlibet);
+    out.key("postKeyPlay").boolean(options.postKeyPlay).endObject();
+    out.key("twin");
+    textOrNull(reading.twin);
+    out.key("data").beginArray();
+    for (const auto& datum : reading.data) out.beginObject().key("field").text(datum.field).key("text").text(datum.text).endObject();
+    out.endArray().endObject();
+}
+
+// A problem text read, in the language given (or the text's own where it is empty).
+char* piecefen_read_problem(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
+    piecefen::JsonWriter out;
+    write(out, piecefen::readProblem(viewOf(text, size), viewOf(language, languageSize)));
+    return answer(out.str());
+}
+
+// Every problem and twin of a text, each read as piecefen_read_problem reads one.
+char* piecefen_read_problems(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
+    piecefen::JsonWriter out;
+    out.beginArray();
+    for (const auto& reading : piecefen::readProblems(viewOf(text, size), viewOf(language, languageSize))) write(out, reading);
+    out.endArray();
     return answer(out.str());
 }
 

@@ -205,6 +205,15 @@ export function bind(wasm) {
     }
   };
 
+  // Offsets in the text as JavaScript counts it, in UTF-16 code units, not bytes.
+  const inUtf16 = (problemText, readings) => {
+    const bytes = encoder.encode(problemText);
+    for (const reading of readings) {
+      for (const error of reading.errors) error.at = decoder.decode(bytes.subarray(0, error.at)).length;
+    }
+    return readings;
+  };
+
   // Every answer with parts comes as JSON, which the module's one writer escapes.
   const json = (heap, start, end) => JSON.parse(utf8(heap, start, end));
 
@@ -270,11 +279,14 @@ export function bind(wasm) {
       if (language !== undefined && !LANGUAGES.includes(language)) {
         throw new TypeError(`piecefen: readProblem expected language to be one of ${LANGUAGES.join(', ')}`);
       }
-      const reading = call(wasm.piecefen_read_problem, [problemText, language ?? ''], json);
-      // Offsets in the text as JavaScript counts it, in UTF-16 code units, not bytes.
-      const bytes = encoder.encode(problemText);
-      for (const error of reading.errors) error.at = decoder.decode(bytes.subarray(0, error.at)).length;
-      return reading;
+      return inUtf16(problemText, [call(wasm.piecefen_read_problem, [problemText, language ?? ''], json)])[0];
+    },
+    readProblems: (problemText, language) => {
+      expectText('readProblems', 'text', problemText);
+      if (language !== undefined && !LANGUAGES.includes(language)) {
+        throw new TypeError(`piecefen: readProblems expected language to be one of ${LANGUAGES.join(', ')}`);
+      }
+      return inUtf16(problemText, call(wasm.piecefen_read_problems, [problemText, language ?? ''], json));
     },
     writeProblem: (fen, stipulation, form) => {
       expectText('writeProblem', 'fen', fen);

@@ -8,5 +8,5 @@ import { bind } from './bindings.js';
 
 const module = new WebAssembly.Module(readFileSync(new URL('./piecefen.wasm', import.meta.url)));
 
-export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, illegalities, problems, tablebaseAddressOfFen, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome, endgame, endgameCoverage, endgameTable, readProblem, writeProblem, solve } =
+export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, illegalities, problems, tablebaseAddressOfFen, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome, endgame, endgameCoverage, endgameTable, readProblem, readProblems, writeProblem, solve } =
   bind(new WebAssembly.Instance(module, {}).exports);

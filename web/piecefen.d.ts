@@ -244,7 +244,32 @@ export function endgameTable(fen: string): string | null;
 
 /** Why readProblem() could not read all of a problem text. */
 export type ProblemError = 'language' | 'ambiguous-language' | 'unknown-word' | 'piece' | 'square' | 'board' | 'occupied'
-  | 'stipulation' | 'count' | 'no-pieces';
+  | 'stipulation' | 'count' | 'no-pieces' | 'fairy' | 'option' | 'twin';
+
+/** What the solver's input asks beyond the stipulation, as its options say. */
+export interface ProblemOptions {
+  tries: boolean;
+  /** A try fails to at most this many defences. */
+  defences: number;
+  setPlay: boolean;
+  /** Threats and variations. */
+  variations: boolean;
+  noThreat: boolean;
+  /** A defence holds where no threat this short remains; 0 for any. */
+  threatLength: number;
+  noShortVariations: boolean;
+  /** A helpmate that White starts. */
+  whiteToPlay: boolean;
+  duplex: boolean;
+  halfDuplex: boolean;
+  /** 0 for no limit. */
+  maxSolutions: number;
+  /** Asks for speed only. */
+  intelligent: boolean;
+  stopOnShortSolutions: boolean;
+  quodlibet: boolean;
+  postKeyPlay: boolean;
+}
 
 export interface ProblemReading {
   /** The board, with the side to move the stipulation gives (Black in a helpmate of whole moves). */
@@ -259,6 +284,11 @@ export interface ProblemReading {
   languages?: ('en' | 'de' | 'fr')[];
   /** Each error and where it stands, in UTF-16 code units as JavaScript counts them. */
   errors: { error: ProblemError; at: number }[];
+  options: ProblemOptions;
+  /** The twin's label, "a", "b" and on, where the problem has twins; null where it has none. */
+  twin: string | null;
+  /** The lines beside the position: its author, origin, title, award or a remark. */
+  data: { field: 'author' | 'origin' | 'title' | 'award' | 'remark'; text: string }[];
 }
 
 /**
@@ -269,6 +299,12 @@ export interface ProblemReading {
  * French, which the text or the call says.
  */
 export function readProblem(text: string, language?: 'en' | 'de' | 'fr'): ProblemReading;
+
+/**
+ * Every problem of a text and every twin of each, as readProblem() reads one: the
+ * solver's input may hold several problems ("nextproblem") and twins ("twin move a1 a2").
+ */
+export function readProblems(text: string, language?: 'en' | 'de' | 'fr'): ProblemReading[];
 
 export type ProblemForm = 'popeye' | 'pdb' | 'yacpdb' | 'latex-diagram' | 'latex-skak' | 'caption';
 

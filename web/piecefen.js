@@ -6,4 +6,4 @@ import { bind } from './bindings.js';
 const { instance } = await WebAssembly.instantiate(
   await (await fetch(new URL('./piecefen.wasm', import.meta.url))).arrayBuffer(), {});
 
-export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, illegalities, problems, tablebaseAddressOfFen, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome, endgame, endgameCoverage, endgameTable, readProblem, writeProblem, solve } = bind(instance.exports);
+export const { toFen, tablebaseAddress, toPieceList, readFen, writeFen, illegalities, problems, tablebaseAddressOfFen, fenErrors, allowedFields, toSvg, pieceSvg, legalMoves, perft, play, outcome, endgame, endgameCoverage, endgameTable, readProblem, readProblems, writeProblem, solve } = bind(instance.exports);

@@ -48,6 +48,9 @@ const FUNCTIONS = [
   ['endgameTable', ['fen'], (text) => [text], (table) => table === null || isString(table)],
   ['readProblem', ['text', 'language'], (text, argument) => (argument === 'text' ? [text] : ['Kg1 / Kg8 #2', text]),
     (reading) => isString(reading.fen) && reading.errors.every(({ error, at }) => isString(error) && Number.isInteger(at))],
+  ['readProblems', ['text', 'language'], (text, argument) => (argument === 'text' ? [text] : ['Kg1 / Kg8 #2', text]),
+    (readings) => readings.length > 0 && readings.every((reading) => isString(reading.fen) && (reading.twin === null || isString(reading.twin))
+      && reading.data.every(({ field, text }) => isString(field) && isString(text)))],
   ['writeProblem', ['fen', 'stipulation', 'form'],
     (text, argument) => [argument === 'fen' ? text : START, argument === 'stipulation' ? text : '#2', argument === 'form' ? text : 'popeye'], isString],
   ['solve', ['fen', 'stipulation'], (text, argument) => (argument === 'fen' ? [text, '#1'] : [MATE_IN_ONE, text]),

@@ -6,7 +6,7 @@ import { test } from 'node:test';
 
 import { PACKAGE } from './built.mjs';
 
-const { readProblem, writeProblem, solve } = await import(`${PACKAGE}/piecefen-node.js`);
+const { readProblem, readProblems, writeProblem, solve } = await import(`${PACKAGE}/piecefen-node.js`);
 
 const SHORT_CASTLE = '6k1/5ppp/8/8/8/8/5PPP/5RK1 w - - 0 1';
 
@@ -34,6 +34,22 @@ test('readProblem says what it could not read, where JavaScript counts it', () =
     [{ error: 'piece', at: 10 }, { error: 'count', at: 27 }]);
   assert.throws(() => readProblem('Kg1', 'it'), TypeError);
   assert.throws(() => readProblem(7), TypeError);
+});
+
+test('readProblems gives each problem and twin with its options and data, offsets where JavaScript counts them', () => {
+  const readings = readProblems('begin\nauthor Zoë Müller\npieces white kg1 qd1 black kg8\nstipulation #1\noption try defence 2\n'
+    + 'twin move d1 d8 twin stip #2 next pieces white kb1 ng5 black kb8 stip h#1 end');
+  assert.deepEqual(readings.map(({ twin, fen, stipulation }) => [twin, fen, stipulation]), [
+    ['a', '6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1', '#1'],
+    ['b', '3Q2k1/8/8/8/8/8/8/6K1 w - - 0 1', '#1'],
+    ['c', '6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1', '#2'],
+    [null, '1k6/8/8/8/8/8/8/1K6 b - - 0 1', 'h#1'],
+  ]);
+  assert.deepEqual(readings[0].data, [{ field: 'author', text: 'Zoë Müller' }]);
+  assert.deepEqual([readings[1].options.tries, readings[1].options.defences, readings[3].options.tries], [true, 2, false]);
+  // "ë" and "ü" are two bytes each and one code unit.
+  assert.deepEqual(readings[3].errors, [{ error: 'fairy', at: 142 }]);
+  assert.throws(() => readProblems('Kg1', 'it'), TypeError);
 });
 
 test('every writer is read back to the same board and stipulation', () => {
