@@ -698,10 +698,19 @@ private:
     ProblemReading finish(ProblemReading reading) const {
         FenPosition& position = reading.position;
         reading.language = std::string(NAMES[language()]);
-        const auto parsed = stipulation::read(reading.stipulation);
-        bool blackStarts = parsed && stipulation::blackStarts(*parsed);
-        if (parsed && parsed->aim == stipulation::Aim::help && reading.options.whiteToPlay) blackStarts = false;
-        position.sideToMove = blackStarts ? 1 : 0;
+        auto parsed = stipulation::read(reading.stipulation);
+        // A helpmate that White starts is half a move shorter, as "h#1.5" for "h#2"; in one
+        // move it is White's mate alone.
+        if (parsed && parsed->aim == stipulation::Aim::help && !parsed->half && reading.options.whiteToPlay) {
+            if (parsed->moves > 1) {
+                parsed->moves -= 1;
+                parsed->half = true;
+            } else {
+                parsed->aim = stipulation::Aim::direct;
+            }
+            reading.stipulation = stipulation::text(*parsed);
+        }
+        position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
         for (int colour = 0; colour < 2; ++colour) {
             for (int wing = 0; wing < 2; ++wing) {
                 const bool barred = std::any_of(noCastling_.begin(), noCastling_.end(), [&](int square) {

@@ -117,6 +117,17 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
     Layout layout(lines);
     const Played start = playedOf(solving.position);
     const bool half = solving.stipulation.find(".5") != std::string::npos;
+    // Set play first, as if the defender were to move in the diagram.
+    if (!solving.setPlay.empty()) {
+        FenPosition passedRecord = solving.position;
+        passedRecord.sideToMove = 1 - passedRecord.sideToMove;
+        passedRecord.enPassant.assign(1, '-');
+        const Played passed = playedOf(std::move(passedRecord));
+        for (const Defence& defence : solving.setPlay) {
+            layout.number(1, true);
+            defenceLines(layout, passed, defence, 1);
+        }
+    }
     for (const Solution& solution : solving.solutions) {
         if (!solution.line.empty()) {
             helpLine(layout, start, solution.line, half);
@@ -152,8 +163,12 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
     for (const Try& attempt : solving.tries) {
         layout.number(1, false);
         const Played tried = layout.move(start, attempt.move, "?");
-        layout.separator(" ");
-        layout.move(tried, attempt.refutation, "!");
+        // Every refutation where the option allows several, the first alone otherwise.
+        const std::vector<SolvedMove> refutations = attempt.refutations.empty() ? std::vector<SolvedMove>{attempt.refutation} : attempt.refutations;
+        for (const SolvedMove& refutation : refutations) {
+            layout.separator(" ");
+            layout.move(tried, refutation, "!");
+        }
         layout.end();
     }
     return lines;

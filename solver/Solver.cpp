@@ -22,8 +22,8 @@ using stipulation::Stipulation;
 constexpr std::array<std::string_view, 3> STATUS_NAMES = {"solved", "stipulation", "unplayable"};
 
 // How far the solver goes for each aim: further would take minutes on a full board.
-constexpr int MOST_DIRECT_MOVES = 5;
-constexpr int MOST_SELF_MOVES = 3;
+constexpr int MOST_DIRECT_MOVES = 8;
+constexpr int MOST_SELF_MOVES = 5;
 constexpr int MOST_HELP_PLIES = 8;
 // How many moves the printed tree of one key may hold before deeper defences are left out.
 constexpr int TREE_BUDGET = 4000;
@@ -254,7 +254,10 @@ Board passed(const Board& board) {
 
 struct Solver::State {
     Solving solving;
+    ProblemOptions options;
     Stipulation stipulation{};
+    // Whether a helpmate shorter than asked has been found.
+    bool shortFound = false;
     Board root{};
     std::vector<Move> firsts;
     std::size_t next = 0;
@@ -301,36 +304,24 @@ struct Solver::State {
     void lookAt(Move first) {
         const Board after = board::afterMove(root, first);
         if (stipulation.aim == Aim::help) {
-            std::vector<Move> line{first};
-            std::vector<std::vector<Move>> lines;
+            // Shorter lines first, each a cook: the same side starts and the same side mates.
             const int plies = stipulation.moves * 2 + (stipulation.half ? 1 : 0);
-            const std::size_t room = Solving::MOST_LISTED - solving.solutions.size();
-            std::size_t unlisted = 0;
-            if (plies == 1) {
-                if (search->reached(after)) lines.push_back(line);
-            } else {
-                search->help(after, plies - 1, line, lines, unlisted);
+            for (int length = 2 - plies % 2; length < plies; length += 2) {
+                shortFound = helpLines(first, after, length) || shortFound;
             }
-            for (std::size_t at = 0; at < lines.size(); ++at) {
-                if (at < room) {
-                    solving.solutions.push_back(helpSolution(lines[at]));
-                } else {
-                    ++solving.unlisted;
-                }
-            }
-            solving.unlisted += unlisted;
+            if (!(shortFound && options.stopOnShortSolutions)) helpLines(first, after, plies);
             return;
         }
         const int length = search->shortest(after, stipulation.moves);
         if (length == 0) {
-            if (stipulation.moves == 2) findTry(first, after);
+            if (stipulation.moves == 2 || options.tries) findTry(first, after);
             return;
         }
         budget = TREE_BUDGET;
         Solution solution;
         solution.key = named(root, first);
         solution.moves = length;
-        if (length > 1 && !board::inCheck(after)) solution.threat = threat(passed(after), length - 1);
+        if (length > 1 && !board::inCheck(after) && !options.noThreat) solution.threat = threat(passed(after), length - 1);
         solution.variations = defences(after, length);
         solving.solutions.push_back(std::move(solution));
     }
@@ -348,23 +339,55 @@ struct Solver::State {
         return found;
     }
 
-    // A first move that fails to exactly one defence is a try.
+    // Every helpmate line of `plies` half moves that starts with `first`; whether any.
+    bool helpLines(Move first, const Board& after, int plies) {
+        std::vector<Move> line{first};
+        std::vector<std::vector<Move>> lines;
+        std::size_t unlisted = 0;
+        if (plies == 1) {
+            if (search->reached(after)) lines.push_back(line);
+        } else {
+            search->help(after, plies - 1, line, lines, unlisted);
+        }
+        const std::size_t room = Solving::MOST_LISTED - std::min(Solving::MOST_LISTED, solving.solutions.size());
+        for (std::size_t at = 0; at < lines.size(); ++at) {
+            if (at < room) {
+                solving.solutions.push_back(helpSolution(lines[at]));
+            } else {
+                ++solving.unlisted;
+            }
+        }
+        solving.unlisted += unlisted;
+        return !lines.empty() || unlisted > 0;
+    }
+
+    // A first move that fails to exactly one defence, or to as many as the option allows,
+    // is a try; a move with one legal answer, which refutes it, is one too.
     void findTry(Move first, const Board& after) {
         MoveList replies;
         board::generateMoves(after, replies);
-        // A move with a single answer answers nothing, so it is no try.
-        if (replies.size < 2) return;
-        const Move* refutation = nullptr;
+        const auto most = static_cast<std::size_t>(std::max(1, options.defences));
+        std::vector<SolvedMove> refutations;
         for (const Move& reply : replies) {
             if (search->holds(board::afterMove(after, reply), stipulation.moves)) continue;
-            if (refutation != nullptr) return;
-            refutation = &reply;
+            if (refutations.size() == most) return;
+            refutations.push_back(named(after, reply));
         }
-        if (refutation != nullptr) solving.tries.push_back(Try{named(root, first), named(after, *refutation)});
+        if (!refutations.empty()) solving.tries.push_back(Try{named(root, first), refutations.front(), refutations});
+    }
+
+    // The defender's moves as if it were to move in the diagram, each with the answers that
+    // force the goal; none where the attacker stands in check.
+    void findSetPlay() {
+        if (board::inCheck(root)) return;
+        for (Defence& defence : defences(passed(root), stipulation.moves)) {
+            if (!defence.replies.empty()) solving.setPlay.push_back(std::move(defence));
+        }
     }
 
     Solution helpSolution(const std::vector<Move>& moves) const {
         Solution solution;
+        solution.moves = static_cast<int>(moves.size() / 2);
         Board board = root;
         for (const Move move : moves) {
             solution.line.push_back(named(board, move));
@@ -374,10 +397,12 @@ struct Solver::State {
     }
 };
 
-Solver::Solver(const FenPosition& position, std::string_view stipulation) : state_(std::make_unique<State>()) {
+Solver::Solver(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options)
+    : state_(std::make_unique<State>()) {
     State& state = *state_;
     state.solving.stipulation = std::string(stipulation);
     state.solving.position = position;
+    state.options = options;
     const auto parsed = stipulation::read(stipulation);
     const int most = !parsed                        ? 0
                      : parsed->aim == Aim::direct ? MOST_DIRECT_MOVES
@@ -385,8 +410,7 @@ Solver::Solver(const FenPosition& position, std::string_view stipulation) : stat
                      : parsed->aim == Aim::help   ? MOST_HELP_PLIES / 2
                                                   : 0;
     if (!parsed || parsed->aim == Aim::study || parsed->moves > most ||
-        (parsed->aim == Aim::help && parsed->moves * 2 + (parsed->half ? 1 : 0) > MOST_HELP_PLIES) ||
-        (parsed->aim == Aim::self && parsed->goal != Goal::mate)) {
+        (parsed->aim == Aim::help && parsed->moves * 2 + (parsed->half ? 1 : 0) > MOST_HELP_PLIES)) {
         state.solving.status = SolveStatus::stipulation;
         return;
     }
@@ -396,6 +420,7 @@ Solver::Solver(const FenPosition& position, std::string_view stipulation) : stat
         return;
     }
     state.stipulation = *parsed;
+    state.solving.moves = parsed->moves;
     state.root = *board;
     state.search = std::make_unique<Search>(*parsed);
     MoveList moves;
@@ -413,8 +438,19 @@ bool Solver::done() const {
 
 void Solver::step() {
     if (done()) return;
-    state_->lookAt(state_->firsts[state_->next]);
-    ++state_->next;
+    State& state = *state_;
+    if (state.next == 0 && state.options.setPlay && state.stipulation.aim != Aim::help) {
+        state.budget = TREE_BUDGET;
+        state.findSetPlay();
+    }
+    state.lookAt(state.firsts[state.next]);
+    ++state.next;
+    // Enough solutions: the rest of the first moves are not looked at.
+    const auto most = static_cast<std::size_t>(std::max(0, state.options.maxSolutions));
+    if (most > 0 && state.solving.solutions.size() >= most) {
+        state.solving.solutions.resize(most);
+        state.next = state.firsts.size();
+    }
 }
 
 double Solver::fraction() const {
@@ -426,10 +462,22 @@ const Solving& Solver::result() const {
     return state_->solving;
 }
 
-Solving solve(const FenPosition& position, std::string_view stipulation) {
-    Solver solver(position, stipulation);
+Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options) {
+    Solver solver(position, stipulation, options);
     while (!solver.done()) solver.step();
     return solver.result();
+}
+
+std::vector<Solving> solveProblem(const ProblemReading& reading) {
+    std::vector<Solving> found;
+    if (!reading.options.halfDuplex) found.push_back(solve(reading.position, reading.stipulation, reading.options));
+    if (reading.options.duplex || reading.options.halfDuplex) {
+        FenPosition other = reading.position;
+        other.sideToMove = 1 - other.sideToMove;
+        other.enPassant.assign(1, '-');
+        found.push_back(solve(other, reading.stipulation, reading.options));
+    }
+    return found;
 }
 
 std::string_view solveStatusName(SolveStatus status) {

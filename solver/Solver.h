@@ -7,6 +7,7 @@
 
 // Relative, so that one line finds the record both in the source tree and where the
 // headers are installed, beside this one.
+#include "../notation/Problem.h"
 #include "../position/FenPosition.h"
 #include "../rules/Moves.h"
 #include "../rules/Slices.h"
@@ -41,7 +42,7 @@ struct Defence {
 struct Solution {
     // Direct mates and selfmates: the first move, how many moves it needs (fewer than
     // asked for a short solution), what it threatens if the other side could pass, and
-    // every answer to it.
+    // every answer to it. A helpmate's moves are its whole moves, as "h#2.5" counts 2.
     SolvedMove key;
     int moves = 0;
     std::vector<Continuation> threat;
@@ -50,15 +51,17 @@ struct Solution {
     std::vector<SolvedMove> line;
 };
 
-// A first move that fails to one defence only, and that defence.
+// A first move that fails to one defence only (or to as many as the option `defences`
+// allows), and those defences: `refutation` is the first of them.
 struct Try {
     SolvedMove move;
     SolvedMove refutation;
+    std::vector<SolvedMove> refutations;
 };
 
 enum class SolveStatus : std::uint8_t {
     solved,         // solutions holds every solution, perhaps none
-    stipulation,    // not a stipulation the solver takes: #1-#5, =1-=5, h#1-h#4 (h#3.5 too), h=, s#1-s#3
+    stipulation,    // not a stipulation the solver takes: #1-#8, =1-=8, h#1-h#4 (h#3.5 too), h=, s#1-s#5, s=1-s=5
     unplayable,     // the position cannot be played (see Outcome::unplayable)
 };
 
@@ -71,11 +74,19 @@ struct Solving {
     // Solutions found beyond the first hundred, counted and left out: a position with
     // thousands of helpmates is no problem, and its lines would fill the memory.
     std::size_t unlisted = 0;
-    // For two-movers (#2, =2, s#2): every try, in the order of legalMoves().
+    // Every try, in the order of legalMoves(): for two-movers (#2, =2, s#2) always, for
+    // other lengths where the option `tries` asks.
     std::vector<Try> tries;
+    // Where the option `setPlay` asks: the defender's moves as if it were to move in the
+    // diagram, each with the answers that force the goal; only the answered ones.
+    std::vector<Defence> setPlay;
+    // The whole moves the stipulation asks, such as 2 for "h#2.5".
+    int moves = 0;
 
-    // More than one solution.
-    [[nodiscard]] bool cooked() const { return solutions.size() > 1; }
+    // More than one solution, or one shorter than asked.
+    [[nodiscard]] bool cooked() const {
+        return solutions.size() > 1 || (solutions.size() == 1 && solutions.front().moves < moves);
+    }
     // The most solutions listed.
     static constexpr std::size_t MOST_LISTED = 100;
 };
@@ -85,8 +96,9 @@ struct Solving {
 class PIECEFEN_API Solver : public Slices {
 public:
     // The position is taken as it stands, its side to move starting; the stipulation as
-    // readProblem() gives it, such as "#2", "h#2.5" or "s#3".
-    Solver(const FenPosition& position, std::string_view stipulation);
+    // readProblem() gives it, such as "#2", "h#2.5" or "s#3"; the options as it reads them
+    // (tries, defences, set play, threats, short solutions, the most solutions).
+    Solver(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options = {});
     ~Solver() override;
     Solver(Solver&&) noexcept;
     Solver& operator=(Solver&&) noexcept;
@@ -130,7 +142,12 @@ using SolutionLine = std::vector<LinePart>;
 PIECEFEN_API std::vector<SolutionLine> solutionLines(const Solving& solving);
 
 // The whole answer at once.
-PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipulation);
+PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options = {});
+
+// A problem as readProblems() reads it, solved as its options ask: its own position, and
+// with `duplex` the other side's too (the same stipulation with the other side to move);
+// with `halfDuplex` only the other side's.
+PIECEFEN_API std::vector<Solving> solveProblem(const ProblemReading& reading);
 
 // solutionLines() as text, a line each; a line that says why for a stipulation the solver
 // does not take or an unplayable position.

@@ -7,6 +7,8 @@
 #include <piecefen/notation/Problem.h>
 #include <piecefen/position/FenPosition.h>
 
+#include "PublishedInputs.h"
+
 using piecefen::FenPosition;
 using piecefen::ProblemReading;
 
@@ -229,49 +231,23 @@ TEST(ProblemReader, ErrorNames) {
 
 namespace {
 
-constexpr const char* POPEYE_INPUTS =
-#include "data/PopeyeInputs.inc"
-    ;
-
 // Every orthodox twin of the published inputs reads as the board and stipulation that
 // Popeye solved, with nothing left unread.
 TEST(ProblemReader, PublishedSolverInputs) {
-    std::string text;
-    std::string language;
-    std::string name;
-    std::vector<ProblemReading> readings;
-    std::size_t problems = 0;
     std::size_t twins = 0;
-    std::string lines(POPEYE_INPUTS);
-    for (std::size_t at = 0; at < lines.size();) {
-        const std::size_t end = std::min(lines.find('\n', at), lines.size());
-        const std::string line = lines.substr(at, end - at);
-        at = end + 1;
-        if (line.starts_with("problem ")) {
-            name = line.substr(8, line.rfind(' ') - 8);
-            language = line.substr(line.rfind(' ') + 1);
-            text.clear();
-        } else if (line.starts_with("| ") || line == "|") {
-            text += line.size() > 2 ? line.substr(2) : std::string{};
-            text += '\n';
-        } else if (line.starts_with("expect ")) {
-            if (twins == 0 || readings.empty()) readings = piecefen::readProblems(text, language);
+    for (const published::Problem& problem : published::problems()) {
+        const std::vector<ProblemReading> readings = piecefen::readProblems(problem.text, problem.language);
+        for (const published::Case& expected : problem.cases) {
             ++twins;
-            const std::size_t index = std::stoul(line.substr(7));
-            const std::size_t stipulationAt = line.find(' ', 7) + 1;
-            const std::size_t fenAt = line.find(' ', stipulationAt) + 1;
-            ASSERT_LT(index, readings.size()) << name;
-            const ProblemReading& reading = readings[index];
-            EXPECT_EQ(reading.position.toFen(), line.substr(fenAt)) << name << '\n' << text;
-            EXPECT_EQ(reading.stipulation, line.substr(stipulationAt, fenAt - stipulationAt - 1)) << name;
-            EXPECT_EQ(errorsOf(reading), "") << name << '\n' << text;
-        } else if (line == "end") {
-            ++problems;
-            readings.clear();
-            twins = 0;
+            ASSERT_LT(expected.twin, readings.size()) << problem.name;
+            const ProblemReading& reading = readings[expected.twin];
+            EXPECT_EQ(reading.position.toFen(), expected.fen) << problem.name << '\n' << problem.text;
+            EXPECT_EQ(reading.stipulation, expected.stipulation) << problem.name;
+            EXPECT_EQ(errorsOf(reading), "") << problem.name << '\n' << problem.text;
         }
     }
-    EXPECT_EQ(problems, 204U);
+    EXPECT_EQ(published::problems().size(), 204U);
+    EXPECT_EQ(twins, 452U);
 }
 
 }  // namespace
@@ -319,7 +295,8 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
         {"forsyth 6k1/48/5RK1 stipulation #2", " #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1"},
         {"pieces white ke1 rh1 ra1 pe5 black ke8 pd5 stip #2 option enpassant d7d6d5 nocastling a1",
          " #2 4k3/8/8/3pP3/8/8/8/R3K2R w K d6 0 1"},
-        {"pieces white kb1 black kb8 qa8 stip h#2 option whitetoplay", " h#2 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
+        {"pieces white kb1 black kb8 qa8 stip h#2 option whitetoplay", " h#1.5 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
+        {"pieces white kb1 black kb8 qa8 stip h#1 option whitetoplay", " #1 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
         // Beyond orthodox chess, refused where it stands; a twin's fault stays its own.
         {"pieces white kg1 ng5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@17"},
         {"pieces white kg1 royal qd1 neutral pe4 black kg8 condition circe sstipulation white 5s[#] option nowk",

@@ -129,7 +129,7 @@ void write(piecefen::JsonWriter& out, const piecefen::Solution& solution) {
     if (!solution.line.empty()) {
         out.key("line").beginArray();
         for (const auto& move : solution.line) write(out, move);
-        out.endArray().endObject();
+        out.endArray().key("moves").number(solution.moves).endObject();
         return;
     }
     out.key("key");
@@ -452,10 +452,20 @@ char* piecefen_write_problem(const char* fen, std::size_t fenSize, const char* s
 
 // Lines up solving the position of a FEN line for a stipulation, which piecefen_step does a
 // first move at a time. Any problem before it is dropped.
-void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize) {
+// The options as numbers: `flags` has tries 1, set play 2, no threat 4 and stop on short
+// solutions 8.
+void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize,
+                          std::uint32_t flags, std::uint32_t defences, std::uint32_t maxSolutions) {
+    piecefen::ProblemOptions options;
+    options.tries = (flags & 1U) != 0;
+    options.setPlay = (flags & 2U) != 0;
+    options.noThreat = (flags & 4U) != 0;
+    options.stopOnShortSolutions = (flags & 8U) != 0;
+    options.defences = static_cast<int>(std::clamp<std::uint32_t>(defences, 1, 64));
+    options.maxSolutions = static_cast<int>(std::min<std::uint32_t>(maxSolutions, 1U << 20));
     if (work() == solver()) work() = nullptr;
     delete solver();
-    solver() = new piecefen::Solver(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize));
+    solver() = new piecefen::Solver(fenAt(fen, fenSize), viewOf(stipulation, stipulationSize), options);
     work() = solver();
 }
 
@@ -469,7 +479,10 @@ char* piecefen_solve_result() {
     const piecefen::Solving& solving = solver()->result();
     out.beginObject().key("status").text(piecefen::solveStatusName(solving.status));
     out.key("stipulation").text(solving.stipulation).key("cooked").boolean(solving.cooked());
-    out.key("unlisted").number(static_cast<std::int64_t>(solving.unlisted)).key("solutions").beginArray();
+    out.key("unlisted").number(static_cast<std::int64_t>(solving.unlisted)).key("moves").number(solving.moves);
+    out.key("setPlay").beginArray();
+    for (const auto& defence : solving.setPlay) write(out, defence);
+    out.endArray().key("solutions").beginArray();
     for (const auto& solution : solving.solutions) write(out, solution);
     out.endArray().key("tries").beginArray();
     for (const auto& attempt : solving.tries) {
@@ -477,6 +490,9 @@ char* piecefen_solve_result() {
         write(out, attempt.move);
         out.key("refutation");
         write(out, attempt.refutation);
+        out.key("refutations").beginArray();
+        for (const auto& refutation : attempt.refutations) write(out, refutation);
+        out.endArray();
         out.endObject();
     }
     const auto lines = piecefen::solutionLines(solving);

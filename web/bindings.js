@@ -295,11 +295,18 @@ export function bind(wasm) {
       if (typeof given !== 'string' || given.includes('\n')) throw new TypeError('piecefen: writeProblem expected stipulation to be one line');
       return call(wasm.piecefen_write_problem, [fen, given, form], text);
     },
-    solve: (fen, stipulation, { onProgress } = {}) => {
+    solve: (fen, stipulation, { onProgress, options = {} } = {}) => {
       expectText('solve', 'fen', fen);
       expectText('solve', 'stipulation', stipulation);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: solve expected onProgress to be a function');
-      withTexts(wasm.piecefen_solve_start, [fen, stipulation]);
+      if (options === null || typeof options !== 'object') throw new TypeError('piecefen: solve expected options to be an object');
+      const count = (name, fallback) => {
+        const value = options[name] ?? fallback;
+        if (!Number.isInteger(value) || value < 0) throw new TypeError(`piecefen: solve expected options.${name} to be a whole number`);
+        return Math.min(value, 0x7fffffff);
+      };
+      const flags = (options.tries ? 1 : 0) | (options.setPlay ? 2 : 0) | (options.noThreat ? 4 : 0) | (options.stopOnShortSolutions ? 8 : 0);
+      withTexts(wasm.piecefen_solve_start, [fen, stipulation], [flags, count('defences', 1), count('maxSolutions', 0)]);
       inSlices(onProgress);
       return read(wasm.piecefen_solve_result(), json);
     },

@@ -334,7 +334,7 @@ export interface Solution {
   moves?: number;
   threat?: SolvedMove[];
   variations?: Defence[];
-  /** Helpmates: the whole line. */
+  /** Helpmates: the whole line; `moves` counts its whole moves, fewer than asked for a short solution. */
   line?: SolvedMove[];
 }
 
@@ -342,13 +342,21 @@ export interface Solving {
   /** "solved", or why not: "stipulation" (one the solver does not take) or "unplayable". */
   status: 'solved' | 'stipulation' | 'unplayable';
   stipulation: string;
-  /** More than one solution. */
+  /** More than one solution, or one shorter than asked. */
   cooked: boolean;
+  /** The whole moves the stipulation asks, 2 for "h#2.5". */
+  moves: number;
+  /** With the option setPlay: the defender's moves as if it were to move, each answered. */
+  setPlay: Defence[];
   /** Helpmate solutions past the first hundred, counted and not listed. */
   unlisted: number;
   solutions: Solution[];
-  /** Two-movers: first moves that fail to one defence only, and that defence. */
-  tries: { move: SolvedMove; refutation: SolvedMove }[];
+  /**
+   * First moves that fail to one defence only (or to as many as options.defences allows),
+   * and those defences, `refutation` the first: for two-movers always, for other lengths
+   * with the option tries.
+   */
+  tries: { move: SolvedMove; refutation: SolvedMove; refutations: SolvedMove[] }[];
   /** The answer in the composers' layout as lines of parts, which `text` writes out. */
   lines: LinePart[][];
   /** The whole answer in the composers' layout, a line each: "1.Qb8! (2.Qb2#)". */
@@ -365,7 +373,13 @@ export type LinePart =
   | { kind: 'move'; text: string; uci: string; fen: string; mark: '' | '!' | '?' };
 
 /**
- * Solves an orthodox problem: #1 to #5, =1 to =5, h#1 to h#4 (h#3.5 too), h=, s#1 to s#3;
- * the position's side to move starts. onProgress hears the part of the first moves done.
+ * Solves an orthodox problem: #1 to #8, =1 to =8, h#1 to h#4 (h#3.5 too), h=, s#1 to s#5,
+ * s=1 to s=5; the position's side to move starts. onProgress hears the part of the first
+ * moves done. The options are readProblems()'s: tries, defences, setPlay, noThreat,
+ * stopOnShortSolutions and maxSolutions change the answer (duplex is two calls, the
+ * second with the other side to move).
  */
-export function solve(fen: string, stipulation: string, options?: { onProgress?: (progress: { fraction: number }) => void }): Solving;
+export function solve(fen: string, stipulation: string, options?: {
+  onProgress?: (progress: { fraction: number }) => void;
+  options?: Partial<ProblemOptions>;
+}): Solving;

@@ -86,7 +86,7 @@ test('a caller\'s text comes back as the text it was, never as structure', () =>
     const solving = piecefen.solve(MATE_IN_ONE, stipulation);
     assert.equal(solving.status, 'stipulation', stipulation);
     assert.equal(solving.cooked, false);
-    assert.deepEqual(Object.keys(solving), ['status', 'stipulation', 'cooked', 'unlisted', 'solutions', 'tries', 'lines', 'text']);
+    assert.deepEqual(Object.keys(solving), ['status', 'stipulation', 'cooked', 'unlisted', 'moves', 'setPlay', 'solutions', 'tries', 'lines', 'text']);
   }
   assert.equal(piecefen.solve(MATE_IN_ONE, '#1').solutions[0].key.san, 'Ra8#');
   // The record's bytes come back one character each, whatever they are.
