@@ -382,3 +382,43 @@ TEST(Solver, AgreesWithAPlainSearch) {
 }
 
 }  // namespace
+
+namespace {
+
+// The solver's input with its options, solved as they ask.
+std::vector<Solving> solvedAsAsked(const char* text) {
+    return piecefen::solveProblem(piecefen::readProblems(text).front());
+}
+
+TEST(Solver, OptionsAsTheInputAsks) {
+    // Set play first; no threat; the first solution alone.
+    const auto setPlay = solvedAsAsked("pieces white kb6 rh1 black ka8 stip #2 option setplay nothreat maxsolutions 1");
+    ASSERT_EQ(setPlay.size(), 1U);
+    EXPECT_EQ(piecefen::solutionText(setPlay[0]), "1...Kb8 2.Rh8#\n1.Kc7!\n1...Ka7 2.Ra1#\n");
+    // A helpmate in two that mates in one is cooked; the option stops at the short line.
+    const auto helpmate = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#2");
+    EXPECT_TRUE(helpmate[0].cooked());
+    EXPECT_EQ(helpmate[0].solutions.front().moves, 1);
+    EXPECT_EQ(helpmate[0].solutions.size(), 14U);
+    const auto stopped = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#2 option stoponshortsolutions");
+    EXPECT_EQ(piecefen::solutionText(stopped[0]), "1.Kb8 Rh8#\n");
+    EXPECT_TRUE(stopped[0].cooked());
+    // Tries refuted by up to two defences where the option allows two.
+    const char* lebeck = "forsyth 8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 stip #2";
+    std::size_t most = 0;
+    for (const auto& attempt : solvedAsAsked(lebeck)[0].tries) most = std::max(most, attempt.refutations.size());
+    EXPECT_EQ(most, 1U);
+    for (const auto& attempt : solvedAsAsked((std::string(lebeck) + " option defence 2").c_str())[0].tries) {
+        most = std::max(most, attempt.refutations.size());
+    }
+    EXPECT_EQ(most, 2U);
+    // Duplex solves the other side's play too; half-duplex only that.
+    const auto duplex = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#1 option duplex");
+    ASSERT_EQ(duplex.size(), 2U);
+    EXPECT_EQ(duplex[1].position.sideToMove, 1 - duplex[0].position.sideToMove);
+    const auto half = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#1 option halfduplex");
+    ASSERT_EQ(half.size(), 1U);
+    EXPECT_EQ(half[0].position.sideToMove, duplex[1].position.sideToMove);
+}
+
+}  // namespace
