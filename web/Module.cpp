@@ -18,6 +18,7 @@
 #include "rules/Illegalities.h"
 #include "rules/Slices.h"
 #include "solver/Solver.h"
+#include "solver/SolvingJson.h"
 
 // The library's boundary with JavaScript. Each text crosses as a pointer and a length of
 // its own in the module's memory, so that every byte, NUL and line breaks included,
@@ -99,50 +100,6 @@ void writeCastling(piecefen::JsonWriter& out, const bool (&rights)[2][2]) {
     out.endArray();
 }
 
-void write(piecefen::JsonWriter& out, const piecefen::SolvedMove& move) {
-    out.beginObject().key("uci").text(move.uci).key("san").text(move.san).endObject();
-}
-
-void write(piecefen::JsonWriter& out, const piecefen::Defence& defence);
-void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation);
-
-// A move of the tree and the other side's moves under it, named `key`.
-template <typename Next>
-void writeNode(piecefen::JsonWriter& out, const piecefen::SolvedMove& move, std::string_view key, const std::vector<Next>& next) {
-    out.beginObject().key("move");
-    write(out, move);
-    out.key(key).beginArray();
-    for (const Next& each : next) write(out, each);
-    out.endArray().endObject();
-}
-
-void write(piecefen::JsonWriter& out, const piecefen::Continuation& continuation) {
-    writeNode(out, continuation.move, "defences", continuation.defences);
-}
-
-void write(piecefen::JsonWriter& out, const piecefen::Defence& defence) {
-    writeNode(out, defence.move, "replies", defence.replies);
-}
-
-void write(piecefen::JsonWriter& out, const piecefen::Solution& solution) {
-    out.beginObject();
-    if (!solution.line.empty()) {
-        out.key("line").beginArray();
-        for (const auto& move : solution.line) write(out, move);
-        out.endArray().key("moves").number(solution.moves).endObject();
-        return;
-    }
-    out.key("key");
-    write(out, solution.key);
-    out.key("moves").number(solution.moves).key("threat").beginArray();
-    for (const auto& move : solution.threat) write(out, move.move);
-    out.endArray().key("variations").beginArray();
-    for (const auto& defence : solution.variations) write(out, defence);
-    out.endArray().endObject();
-}
-
-// The names of LinePart's kinds, in their order.
-constexpr const char* LINE_PART_KINDS[] = {"number", "separator", "move", "words"};
 
 void writePlies(piecefen::JsonWriter& out, const std::optional<int>& dtm) {
     if (dtm) {
@@ -381,57 +338,10 @@ char* piecefen_endgame(const char* text, std::size_t size) {
     return answer(out.str());
 }
 
-// A reading as JSON: the FEN line, the stipulation, the count, the language read in, the
-// languages that fit where it is ambiguous, each error's name and byte offset, the
-// options, the twin's label and the problem's lines beside the position.
-void write(piecefen::JsonWriter& out, const piecefen::ProblemReading& reading) {
-    const auto textOrNull = [&](const std::string& text) {
-        if (text.empty()) {
-            out.null();
-        } else {
-            out.text(text);
-        }
-    };
-    out.beginObject().key("fen").text(reading.position.toFen()).key("stipulation");
-    textOrNull(reading.stipulation);
-    out.key("count");
-    if (reading.whiteCount < 0) {
-        out.null();
-    } else {
-        out.beginArray().number(reading.whiteCount).number(reading.blackCount).endArray();
-    }
-    out.key("language");
-    textOrNull(reading.language);
-    out.key("errors").beginArray();
-    for (const auto& [kind, at] : reading.errors) {
-        out.beginObject().key("error").text(piecefen::problemErrorName(kind)).key("at").number(static_cast<std::int64_t>(at)).endObject();
-    }
-    out.endArray();
-    if (!reading.languages.empty()) {
-        out.key("languages").beginArray();
-        for (const auto& fitting : reading.languages) out.text(fitting);
-        out.endArray();
-    }
-    const piecefen::ProblemOptions& options = reading.options;
-    out.key("options").beginObject();
-    out.key("tries").boolean(options.tries).key("defences").number(options.defences).key("setPlay").boolean(options.setPlay);
-    out.key("variations").boolean(options.variations).key("noThreat").boolean(options.noThreat);
-    out.key("threatLength").number(options.threatLength).key("noShortVariations").boolean(options.noShortVariations);
-    out.key("whiteToPlay").boolean(options.whiteToPlay).key("duplex").boolean(options.duplex).key("halfDuplex").boolean(options.halfDuplex);
-    out.key("maxSolutions").number(options.maxSolutions).key("intelligent").boolean(options.intelligent);
-    out.key("stopOnShortSolutions").boolean(options.stopOnShortSolutions).key("quodlibet").boolean(options.quodlibet);
-    out.key("postKeyPlay").boolean(options.postKeyPlay).endObject();
-    out.key("twin");
-    textOrNull(reading.twin);
-    out.key("data").beginArray();
-    for (const auto& datum : reading.data) out.beginObject().key("field").text(datum.field).key("text").text(datum.text).endObject();
-    out.endArray().endObject();
-}
-
 // A problem text read, in the language given (or the text's own where it is empty).
 char* piecefen_read_problem(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
     piecefen::JsonWriter out;
-    write(out, piecefen::readProblem(viewOf(text, size), viewOf(language, languageSize)));
+    piecefen::writeJson(out, piecefen::readProblem(viewOf(text, size), viewOf(language, languageSize)));
     return answer(out.str());
 }
 
@@ -439,7 +349,7 @@ char* piecefen_read_problem(const char* text, std::size_t size, const char* lang
 char* piecefen_read_problems(const char* text, std::size_t size, const char* language, std::size_t languageSize) {
     piecefen::JsonWriter out;
     out.beginArray();
-    for (const auto& reading : piecefen::readProblems(viewOf(text, size), viewOf(language, languageSize))) write(out, reading);
+    for (const auto& reading : piecefen::readProblems(viewOf(text, size), viewOf(language, languageSize))) piecefen::writeJson(out, reading);
     out.endArray();
     return answer(out.str());
 }
@@ -476,39 +386,7 @@ char* piecefen_solve_result() {
         out.null();
         return answer(out.str());
     }
-    const piecefen::Solving& solving = solver()->result();
-    out.beginObject().key("status").text(piecefen::solveStatusName(solving.status));
-    out.key("stipulation").text(solving.stipulation).key("cooked").boolean(solving.cooked());
-    out.key("unlisted").number(static_cast<std::int64_t>(solving.unlisted)).key("moves").number(solving.moves);
-    out.key("setPlay").beginArray();
-    for (const auto& defence : solving.setPlay) write(out, defence);
-    out.endArray().key("solutions").beginArray();
-    for (const auto& solution : solving.solutions) write(out, solution);
-    out.endArray().key("tries").beginArray();
-    for (const auto& attempt : solving.tries) {
-        out.beginObject().key("move");
-        write(out, attempt.move);
-        out.key("refutation");
-        write(out, attempt.refutation);
-        out.key("refutations").beginArray();
-        for (const auto& refutation : attempt.refutations) write(out, refutation);
-        out.endArray();
-        out.endObject();
-    }
-    const auto lines = piecefen::solutionLines(solving);
-    out.endArray().key("lines").beginArray();
-    for (const auto& line : lines) {
-        out.beginArray();
-        for (const auto& part : line) {
-            out.beginObject().key("kind").text(LINE_PART_KINDS[static_cast<std::size_t>(part.kind)]).key("text").text(part.text);
-            if (part.kind == piecefen::LinePart::Kind::move) {
-                out.key("uci").text(part.uci).key("fen").text(part.fen).key("mark").text(part.mark);
-            }
-            out.endObject();
-        }
-        out.endArray();
-    }
-    out.endArray().key("text").text(piecefen::solutionText(solving, lines)).endObject();
+    piecefen::writeJson(out, solver()->result());
     return answer(out.str());
 }
 
