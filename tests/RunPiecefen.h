@@ -26,6 +26,8 @@ struct Setup {
     bool relative = false;
     // Standard output is a pipe whose reading end is already closed.
     bool closedPipe = false;
+    // The program to start, such as the one that solves files; empty for the tool.
+    std::string program;
 };
 
 // The bytes of a file, such as the tool's standard output collected in a scratch file.

@@ -37,7 +37,7 @@ Run runPiecefen(const std::vector<std::string>& words, const Setup& setup) {
     std::vector<std::string> command;
     if (const char* wrapper = std::getenv("PIECEFEN_TEST_WRAPPER")) addWords(command, wrapper);
     addWords(command, PIECEFEN_EMULATOR);
-    const std::string executable = PIECEFEN_EXECUTABLE;
+    const std::string executable = setup.program.empty() ? std::string(PIECEFEN_EXECUTABLE) : setup.program;
     const std::size_t slash = executable.rfind('/');
     // Appended rather than written "." + name: GCC 12 at -O3 warns falsely about the latter.
     command.push_back(setup.relative ? std::string(".").append(executable, slash) : executable);

@@ -44,7 +44,7 @@ HANDLE inheritableFile(const std::string& path) {
 }  // namespace
 
 Run runPiecefen(const std::vector<std::string>& words, const Setup& setup) {
-    const std::string executable = PIECEFEN_EXECUTABLE;
+    const std::string executable = setup.program.empty() ? std::string(PIECEFEN_EXECUTABLE) : setup.program;
     const std::size_t slash = executable.find_last_of("/\\");
     std::string commandLine = quoted(setup.relative ? ".\\" + executable.substr(slash + 1) : executable);
     for (const auto& word : words) commandLine += ' ' + quoted(word);
