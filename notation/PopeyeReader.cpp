@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <iterator>
+#include <numeric>
 #include <span>
 #include <string>
 
@@ -186,9 +188,7 @@ bool isNumber(std::string_view text) {
 }
 
 int numberOf(std::string_view text) {
-    int value = 0;
-    for (const char c : text) value = value * 10 + (c - '0');
-    return value;
+    return std::accumulate(text.begin(), text.end(), 0, [](int value, char c) { return value * 10 + (c - '0'); });
 }
 
 // One twin's changes as written, applied once the whole problem is read.
@@ -554,8 +554,8 @@ private:
         ProblemReading previous = base_;
         for (std::size_t index = 0; index < twins_.size(); ++index) {
             ProblemReading made = twins_[index].continued ? previous : base_;
-            for (const auto& [twin, problem] : twinErrors_) {
-                if (twin == index) made.errors.push_back(problem);
+            for (const auto& [owner, problem] : twinErrors_) {
+                if (owner == index) made.errors.push_back(problem);
             }
             for (const Change& change : twins_[index].changes) apply(made, change);
             previous = made;
@@ -628,7 +628,7 @@ private:
         case ROTATE:
         case MIRROR:
         case SHIFT:
-            return transform(reading, change) ? void() : fail();
+            return transform(reading.position.board, change) ? void() : fail();
         case POLISH:
             for (char& on : reading.position.board) {
                 if (pieceSlot(on) >= 0) on = static_cast<char>(std::isupper(static_cast<unsigned char>(on)) != 0 ? on - 'A' + 'a' : on - 'a' + 'A');
@@ -651,8 +651,7 @@ private:
     }
 
     // Turns, mirrors and shifts the whole board; false where that cannot be done.
-    static bool transform(ProblemReading& reading, const Change& change) {
-        char* board = reading.position.board;
+    static bool transform(char* board, const Change& change) {
         char turned[64];
         std::fill(std::begin(turned), std::end(turned), '.');
         // Files and ranks from 0, a1 at (0, 0), and the square a mapping sends each to.
@@ -761,7 +760,8 @@ std::vector<ProblemReading> read(std::string_view text, std::size_t language) {
     std::size_t next = 0;
     do {
         Reader reader(tokens, next, languages);
-        for (ProblemReading& reading : reader.read()) found.push_back(std::move(reading));
+        std::vector<ProblemReading> problem = reader.read();
+        found.insert(found.end(), std::make_move_iterator(problem.begin()), std::make_move_iterator(problem.end()));
     } while (next < tokens.size());
     return found;
 }

@@ -21,7 +21,7 @@ struct Played {
 
 Played playedOf(FenPosition record) {
     auto board = board::boardOf(record);
-    return {std::move(record), std::move(board)};
+    return {std::move(record), board};
 }
 
 // Lays the solution out a line at a time, each move with the position it leads to.

@@ -17,7 +17,7 @@ void expectOneLine(const std::vector<std::string>& words, const std::string& lin
 
 const std::string EMPTY = "8/8/8/8/8/8/8/8 w - - 0 1";
 const std::string ADDRESS = "https://syzygy-tables.info/?fen=";
-const Setup BY_RELATIVE_NAME{"", true, false};
+const Setup BY_RELATIVE_NAME{"", true, false, ""};
 
 struct CommandLineCase {
     const char* why;
@@ -65,11 +65,11 @@ TEST(CommandLine, PrintsExactlyOneLine) {
 TEST(CommandLine, ReportsALineThatCannotBeWritten) {
     if (*WRITE_FAILURES_UNTRIED != '\0') GTEST_SKIP() << WRITE_FAILURES_UNTRIED;
     for (const std::vector<std::string>& words : {std::vector<std::string>{"Ke1"}, {"/u", "Ke1", "/", "Ke8"}}) {
-        const auto full = runPiecefen(words, {"/dev/full", false, false});
+        const auto full = runPiecefen(words, {"/dev/full", false, false, ""});
         EXPECT_EQ(full.err, "piecefen: No space left on device\n");
         EXPECT_EQ(full.exitCode, 1);
 
-        const auto closed = runPiecefen(words, {"", false, true});
+        const auto closed = runPiecefen(words, {"", false, true, ""});
         // A killed process never frees what it held, and a memory checker around it says so.
         if (std::getenv("PIECEFEN_TEST_WRAPPER") == nullptr) {
             EXPECT_EQ(closed.err, "");
