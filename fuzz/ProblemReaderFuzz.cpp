@@ -17,13 +17,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr std::string_view LANGUAGES[] = {"", "en", "de", "fr"};
     const std::string_view language = LANGUAGES[data[0] % 4];
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-    const piecefen::ProblemReading reading = piecefen::readProblem(text, language);
-    std::size_t last = 0;
-    for (const auto& [kind, at] : reading.errors) {
-        if (at < last || (at >= text.size() && at != 0) || piecefen::problemErrorName(kind).empty()) std::abort();
-        last = at;
+    const auto readings = piecefen::readProblems(text, language);
+    if (readings.empty()) std::abort();
+    for (const piecefen::ProblemReading& each : readings) {
+        std::size_t last = 0;
+        for (const auto& [kind, at] : each.errors) {
+            if (at < last || (at >= text.size() && at != 0) || piecefen::problemErrorName(kind).empty()) std::abort();
+            last = at;
+        }
+        if (!piecefen::fenErrors(each.position.toFen()).empty()) std::abort();
+        // A reading without errors is written whole as the solver's input and read back the same.
+        if (!each.errors.empty()) continue;
+        const auto again = piecefen::readProblems(piecefen::writeProblem(each, "popeye")).front();
+        const bool kings = std::string_view(each.position.board, 64).find('K') != std::string_view::npos &&
+                           std::string_view(each.position.board, 64).find('k') != std::string_view::npos;
+        if (kings && (!again.errors.empty() || again.position.toFen() != each.position.toFen() || again.stipulation != each.stipulation ||
+                      !(again.options == each.options) || !(again.data == each.data))) {
+            std::abort();
+        }
     }
-    if (!piecefen::fenErrors(reading.position.toFen()).empty()) std::abort();
+    const piecefen::ProblemReading& reading = readings.front();
+    if (piecefen::readProblem(text, language).position.toFen() != reading.position.toFen()) std::abort();
     // Without a black piece, "wBb2" is a bishop in English and a pawn in German: the reader
     // says so rather than guess, so only boards with both kings are read back.
     const std::string_view board(reading.position.board, 64);
@@ -36,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (reading.stipulation == "#1" || reading.stipulation == "h#1" || reading.stipulation == "s#1") {
-        const auto solving = piecefen::solve(reading.position, reading.stipulation);
+        const auto solving = piecefen::solve(reading.position, reading.stipulation, reading.options);
         if (piecefen::solutionText(solving).empty()) std::abort();
     }
     return 0;

@@ -107,6 +107,11 @@ PIECEFEN_API std::vector<ProblemReading> readProblems(std::string_view text, std
 // without black pieces leaves "wBb2" a bishop or a pawn). Empty for any other form.
 PIECEFEN_API std::string writeProblem(const FenPosition& position, std::string_view stipulation, std::string_view form);
 
+// A reading in a form: for "popeye" whole, with its author and the like, its options, the
+// en-passant square and the castling rights; readProblems() reads it back the same. The
+// other forms as writeProblem() above writes the position and stipulation.
+PIECEFEN_API std::string writeProblem(const ProblemReading& reading, std::string_view form);
+
 // The kind's stable name, such as "ambiguous-language".
 PIECEFEN_API std::string_view problemErrorName(ProblemErrorKind kind);
 

@@ -133,7 +133,61 @@ std::string latexSkak(const FenPosition& position, std::string_view stipulation)
     return out + countText(position) + '\n';
 }
 
+// The solver's input of a reading: its lines beside the position, the board, the
+// stipulation and the options, with the en-passant square and the castling rights the
+// board alone would not give.
+std::string popeyeWhole(const ProblemReading& reading) {
+    std::string out = "begin\n";
+    for (const ProblemDatum& datum : reading.data) out.append(datum.field).append(" ").append(datum.text).append("\n");
+    const std::string body = popeye(reading.position, reading.stipulation);
+    out.append(body, 6, body.size() - 6 - 4);
+    const ProblemOptions& options = reading.options;
+    std::vector<std::string> words;
+    const auto flag = [&](bool on, const char* word) {
+        if (on) words.emplace_back(word);
+    };
+    const auto number = [&](int value, int unset, const char* word) {
+        if (value != unset) words.push_back(std::string(word).append(" ").append(std::to_string(value)));
+    };
+    flag(options.tries, "try");
+    number(options.defences, 1, "defence");
+    flag(options.setPlay, "setplay");
+    flag(options.variations, "variation");
+    flag(options.noThreat, "nothreat");
+    number(options.threatLength, 0, "threat");
+    flag(options.noShortVariations, "noshortvariations");
+    flag(options.whiteToPlay, "whitetoplay");
+    flag(options.duplex, "duplex");
+    flag(options.halfDuplex, "halfduplex");
+    number(options.maxSolutions, 0, "maxsolutions");
+    flag(options.intelligent, "intelligent");
+    flag(options.stopOnShortSolutions, "stoponshortsolutions");
+    flag(options.quodlibet, "quodlibet");
+    flag(options.postKeyPlay, "postkeyplay");
+    const FenPosition& position = reading.position;
+    // The pawn's double step that the en-passant square says was played last.
+    if (squareAt(position.enPassant, 0) >= 0) {
+        const char file = position.enPassant[0];
+        const bool black = position.enPassant[1] == '6';
+        words.push_back(std::string("enpassant ") + file + (black ? '7' : '2') + file + position.enPassant[1] + file + (black ? '5' : '4'));
+    }
+    for (const int colour : {WHITE, BLACK}) {
+        for (const int wing : {0, 1}) {
+            if (castlingAtHome(position, colour, wing) && !position.castling[colour][wing]) {
+                words.push_back("nocastling " + squareName(rookHome(colour, wing)));
+            }
+        }
+    }
+    if (!words.empty()) out.append("option ").append(joined(words, " ")).append("\n");
+    return out + "end\n";
+}
+
 }  // namespace
+
+std::string writeProblem(const ProblemReading& reading, std::string_view form) {
+    if (form == "popeye") return popeyeWhole(reading);
+    return writeProblem(reading.position, reading.stipulation, form);
+}
 
 std::string writeProblem(const FenPosition& position, std::string_view stipulation, std::string_view form) {
     if (form == "popeye") return popeye(position, stipulation);

@@ -329,6 +329,17 @@ TEST(ProblemReader, SolverInputOptionsAndData) {
     const std::vector<piecefen::ProblemDatum> data = {
         {"author", "A. Composer"}, {"origin", "Die Schwalbe 1990"}, {"title", "Mate"}, {"award", "1st Prize"}, {"remark", "not kept"}};
     EXPECT_EQ(reading.data, data);
+    // Written back whole and read again, the same; with the en-passant square and a right barred too.
+    for (const char* text : {"begin\nauthor A. Composer\nremark kept\npieces white kg1 black kg8 stip #3\noption try defence 2 setplay threat 2 maxsolutions 3\nend",
+                             "pieces white ke1 rh1 ra1 pe5 black ke8 pd5 stip h#2 option enpassant d7d6d5 nocastling a1 whitetoplay duplex"}) {
+        const ProblemReading first = piecefen::readProblems(text).front();
+        const ProblemReading again = piecefen::readProblems(piecefen::writeProblem(first, "popeye")).front();
+        EXPECT_EQ(again.position.toFen(), first.position.toFen()) << text;
+        EXPECT_EQ(again.stipulation, first.stipulation) << text;
+        EXPECT_EQ(again.options, first.options) << text;
+        EXPECT_EQ(again.data, first.data) << text;
+        EXPECT_EQ(errorsOf(again), "") << text;
+    }
     // German and French options by their own names.
     EXPECT_EQ(piecefen::readProblems("steine weiss kg1 schwarz kg8 forderung #2 option verf widerl 3 satz vari weissbeginnt")
                   .front().options.defences, 3);
