@@ -10,6 +10,8 @@ namespace piecefen {
 
 namespace {
 
+// Numbers are written with the record's own writer: std::to_string would bring C's stdio into
+// the WebAssembly module.
 // Texts start as a std::string, never as a literal before a temporary, which GCC 12 warns of
 // falsely (-Wrestrict) in optimised builds.
 // Each form's letters for K, Q, R, B, N, P.
@@ -147,7 +149,7 @@ std::string popeyeWhole(const ProblemReading& reading) {
         if (on) words.emplace_back(word);
     };
     const auto number = [&](int value, int unset, const char* word) {
-        if (value != unset) words.push_back(std::string(word).append(" ").append(std::to_string(value)));
+        if (value != unset) words.push_back(std::string(word).append(" ").append(FenPosition::numberToText(value)));
     };
     flag(options.tries, "try");
     number(options.defences, 1, "defence");

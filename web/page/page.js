@@ -15,7 +15,7 @@ import { fromAddress } from './address.js';
 import { counters, enPassant, fen, pieceList, rights, sides } from './drawing.js';
 import { listenToTheBoard } from './board-input.js';
 import { playTyped, promote, setMode, setPlayItOut } from './play.js';
-import { backToProblem, exportAs, importText, setStipulation, solveProblem, stopSolving } from './problem.js';
+import { backToProblem, exportAs, importFile, importText, nextProblem, previousProblem, setStipulation, solveAll, solveProblem, stopSolving } from './problem.js';
 
 // The controls.
 pieceList.addEventListener('input', () => {
@@ -136,6 +136,10 @@ element('import-from-fen').addEventListener('click', () => {
 });
 element('stipulation').addEventListener('input', (event) => setStipulation(event.target.value));
 element('solve').addEventListener('click', solveProblem);
+element('import-file').addEventListener('change', (event) => importFile(event.target.files[0]));
+element('previous-problem').addEventListener('click', previousProblem);
+element('next-problem').addEventListener('click', nextProblem);
+element('solve-all').addEventListener('click', solveAll);
 element('stop').addEventListener('click', stopSolving);
 element('back-to-problem').addEventListener('click', backToProblem);
 for (const button of element('problem').querySelectorAll('[data-form]')) {

@@ -18,13 +18,58 @@ const ERROR_WORDS = {
   'stipulation': 'a stipulation this page does not know, such as #2, h#3, s#2, =2, h#2.5, + or =',
   'count': 'a count that does not match the board',
   'no-pieces': 'no pieces',
+  'fairy': 'beyond orthodox chess (a fairy piece, a condition, a piece\'s attribute): not read',
+  'option': 'an option this page does not know, or without its number or squares',
+  'twin': 'a twin that cannot be made here',
 };
+// The options that change what the solver answers, as the page says them.
+const OPTION_WORDS = [['tries', 'tries'], ['setPlay', 'set play'], ['noThreat', 'no threats'],
+  ['stopOnShortSolutions', 'stop at short solutions'], ['duplex', 'duplex'], ['halfDuplex', 'half-duplex'], ['whiteToPlay', 'White to play']];
 export const FORMS = [['popeye', 'Popeye'], ['pdb', 'PDB'], ['yacpdb', 'YACPDB'], ['latex-diagram', 'LaTeX diagram'],
   ['latex-skak', 'LaTeX skak'], ['caption', 'Caption']];
 
 let progress = null;   // while solving: { fen, stipulation, percent }
 let answer = null;     // the last answer: { fen, stipulation, solving }
 let exported = null;   // the form last exported: { form, text }
+// The problems of the last import, where it held more than one (twins count each):
+// { readings, at, answers, all } with `all` true while each is solved in turn.
+let book = null;
+let options = {};      // the options of the problem imported last, which Solve honours
+
+// "Problem 2 b)" for a reading of the book.
+function labelOf(index) {
+  const { readings } = book;
+  let problem = 0;
+  for (let at = 0; at <= index; at += 1) if (readings[at].twin === null || readings[at].twin === 'a') problem += 1;
+  return `Problem ${problem}${readings[index].twin ? ` ${readings[index].twin})` : ''}`;
+}
+
+// Sets the board, stipulation and options of one reading.
+function load(reading) {
+  options = reading.options;
+  state.stipulation = reading.stipulation ?? '';
+  edit({ fen: reading.fen, pieceList: null, wanted: wantedOf(piecefen.readFen(reading.fen)) });
+  captionFromProblem();
+}
+
+export function stepTo(index) {
+  if (!book || index < 0 || index >= book.readings.length) return;
+  book.at = index;
+  load(book.readings[index]);
+  answer = book.answers[index] ?? null;
+  state.status = `${labelOf(index)}, ${index + 1} of ${book.readings.length}.`;
+  render();
+}
+export const previousProblem = () => book && stepTo(book.at - 1);
+export const nextProblem = () => book && stepTo(book.at + 1);
+
+// Solves every problem of the book in turn, from the first.
+export function solveAll() {
+  if (!book) return;
+  book.all = true;
+  stepTo(0);
+  solveProblem();
+}
 
 // Words for one error where it stands: "Column 12, “Qz9”: a piece without its square."
 function importErrorWords(text, { error, at }) {
@@ -72,7 +117,8 @@ export function importText() {
     render();
     return;
   }
-  const reading = piecefen.readProblem(text, language);
+  const readings = piecefen.readProblems(text, language);
+  const reading = readings.find((each) => each.errors.length > 0) ?? readings[0];
   element('import-errors').replaceChildren(...reading.errors.slice(0, 10).map((error) => item(importErrorWords(text, error))));
   if (reading.errors.length > 10) element('import-errors').append(item(`and ${(reading.errors.length - 10).toLocaleString('en')} more`));
   const ambiguous = reading.languages !== undefined;
@@ -85,12 +131,20 @@ export function importText() {
   // A language chosen is for this import only: the next text says its own.
   element('import-language').value = '';
   element('import-language-part').hidden = true;
-  state.stipulation = reading.stipulation ?? '';
-  edit({ fen: reading.fen, pieceList: null, wanted: wantedOf(piecefen.readFen(reading.fen)) });
-  captionFromProblem();
-  state.status = reading.errors.length === 0 ? `Imported, read in ${LANGUAGE_NAMES[reading.language]}.`
-    : 'Imported what could be read: see the list under Import.';
+  book = readings.length > 1 ? { readings, at: 0, answers: [], all: false } : null;
+  answer = null;
+  load(readings[0]);
+  state.status = reading.errors.length > 0 ? 'Imported what could be read: see the list under Import.'
+    : book ? `Imported ${readings.length.toLocaleString('en')} problems and twins, read in ${LANGUAGE_NAMES[reading.language]}: ${labelOf(0)} is on the board.`
+      : `Imported, read in ${LANGUAGE_NAMES[reading.language]}.`;
   render();
+}
+
+// A file opened: its text goes in the Import box and is imported.
+export async function importFile(file) {
+  if (!file) return;
+  element('import-text').value = await file.text();
+  importText();
 }
 
 // The diagram's caption follows the stipulation and count while no one has typed one.
@@ -114,6 +168,17 @@ joinWorker({
     } else if ('solved' in data) {
       progress = null;
       answer = { fen: data.solved, stipulation: data.stipulation, solving: data.solving };
+      if (book) book.answers[book.at] = answer;
+      // Solving all of them: the next one, until the last.
+      if (book?.all) {
+        if (book.at + 1 < book.readings.length) {
+          stepTo(book.at + 1);
+          solveProblem();
+          return;
+        }
+        book.all = false;
+        state.status = `Solved all ${book.readings.length.toLocaleString('en')}.`;
+      }
       render();
       // The answer lies beside the board (on a desk) or under it (on a phone): both come into
       // view from wherever Solve was pressed.
@@ -138,6 +203,7 @@ joinWorker({
 
 export function solveProblem() {
   if (!state.stipulation) {
+    if (book) book.all = false;
     state.status = 'Type the stipulation first, such as #2, h#3 or s#2.';
     render();
     return;
@@ -146,12 +212,13 @@ export function solveProblem() {
   state.status = '';
   progress = { fen: state.fen, stipulation: state.stipulation, percent: 0 };
   answer = null;
-  ask({ solve: { fen: state.fen, stipulation: state.stipulation } });
+  ask({ solve: { fen: state.fen, stipulation: state.stipulation, options } });
   render();
 }
 
 export function stopSolving() {
   progress = null;
+  if (book) book.all = false;
   restartWorker();
   state.status = 'Stopped.';
   render();
@@ -183,11 +250,61 @@ function solutionShown() {
 }
 
 const STATUS_WORDS = {
-  stipulation: 'The solver takes #1 to #5, =1 to =5, h#1 to h#4 (and h#3.5), h=1 to h=4 and s#1 to s#3.',
+  stipulation: 'The solver takes #1 to #8, =1 to =8, h#1 to h#4 (and h#3.5), h=1 to h=4, s#1 to s#5 and s=1 to s=5.',
   unplayable: 'This position cannot be played: see Legality.',
 };
 
+// What an answer says of the problem, in a sentence.
+function verdictWords({ stipulation, solving }) {
+  if (solving.status !== 'solved') return STATUS_WORDS[solving.status];
+  const { solutions, unlisted, cooked } = solving;
+  const found = solutions.length + unlisted;
+  // A solution in fewer moves than asked is short, which composers count a flaw.
+  const asked = Number(/\d+/.exec(stipulation)?.[0]);
+  const short = found === 1 && solutions[0].moves < asked;
+  return found === 0 ? 'No solution.' : cooked ? `Cooked: ${found.toLocaleString('en')} solutions.`
+    : short ? `Short: one solution, in ${count(solutions[0].moves)} ${solutions[0].moves === 1 ? 'move' : 'moves'} where ${count(asked)} were asked. Choose a move to see its position.`
+      : 'Sound: one solution. Choose a move to see its position.';
+}
+
+// The same in a word or two, for the list of every problem solved.
+function shortWords({ stipulation, solving }) {
+  if (solving.status === 'stipulation') return 'not a stipulation the solver takes';
+  if (solving.status === 'unplayable') return 'a position that cannot be played';
+  const found = solving.solutions.length + solving.unlisted;
+  const asked = Number(/\d+/.exec(stipulation)?.[0]);
+  return found === 0 ? 'no solution' : solving.cooked ? `cooked, ${found.toLocaleString('en')} solutions`
+    : solving.solutions[0].moves < asked ? 'short' : 'sound';
+}
+
+// The book's place, the options honoured, and each problem's verdict once solved.
+function drawBook() {
+  element('problems-part').hidden = book === null;
+  const asked = OPTION_WORDS.filter(([name]) => options[name]).map(([, words]) => words);
+  if (options.defences > 1) asked.push(`tries refuted up to ${count(options.defences)} times`);
+  if (options.maxSolutions > 0) asked.push(`at most ${count(options.maxSolutions)} ${options.maxSolutions === 1 ? 'solution' : 'solutions'}`);
+  element('problem-options').textContent = asked.length > 0 ? `Options: ${asked.join(', ')}.` : '';
+  element('problem-options').hidden = asked.length === 0;
+  const answered = book ? book.answers.map((each, index) => [each, index]).filter(([each]) => each) : [];
+  element('problem-results').hidden = answered.length === 0;
+  if (!book) return;
+  element('problem-place').textContent = `${labelOf(book.at)}, ${book.at + 1} of ${book.readings.length}`;
+  element('previous-problem').disabled = book.at === 0;
+  element('next-problem').disabled = book.at + 1 === book.readings.length;
+  element('solve-all').disabled = progress !== null;
+  element('problem-results').replaceChildren(...answered.map(([each, index]) => {
+    const entry = document.createElement('li');
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = labelOf(index);
+    button.addEventListener('click', () => stepTo(index));
+    entry.append(button, `: ${shortWords(each)}.`);
+    return entry;
+  }));
+}
+
 export function drawProblem() {
+  drawBook();
   const caption = state.stipulation ? piecefen.writeProblem(state.fen, state.stipulation, 'caption') : '';
   element('problem-line').textContent = caption;
   element('problem-line').hidden = caption === '';
@@ -202,16 +319,7 @@ export function drawProblem() {
   let words = '';
   if (solving) words = `Solving ${progress.stipulation}: ${progress.percent} % of the first moves looked at.`;
   else if (shown && answer.solving.status !== 'solved') words = STATUS_WORDS[answer.solving.status];
-  else if (shown) {
-    const { solutions, unlisted, cooked } = answer.solving;
-    const found = solutions.length + unlisted;
-    // A direct or self solution in fewer moves than asked is short, which composers count a flaw.
-    const asked = Number(/\d+/.exec(answer.stipulation)?.[0]);
-    const short = found === 1 && solutions[0].moves < asked;
-    words = found === 0 ? 'No solution.' : cooked ? `Cooked: ${found.toLocaleString('en')} solutions.`
-      : short ? `Short: one solution, in ${count(solutions[0].moves)} ${solutions[0].moves === 1 ? 'move' : 'moves'} where ${count(asked)} were asked. Choose a move to see its position.`
-        : 'Sound: one solution. Choose a move to see its position.';
-  }
+  else if (shown) words = verdictWords(answer);
   element('solve-status').textContent = words;
   element('back-to-problem').hidden = !shown || state.fen === answer.fen;
   const lines = shown ? cached.lines : [];

@@ -21,9 +21,9 @@ self.onmessage = ({ data }) => {
     return;
   }
   if (data.solve) {
-    const { fen, stipulation } = data.solve;
+    const { fen, stipulation, options } = data.solve;
     const tell = teller({ progressOf: fen });
-    const solving = piecefen.solve(fen, stipulation, { onProgress: ({ fraction }) => tell(fraction) });
+    const solving = piecefen.solve(fen, stipulation, { onProgress: ({ fraction }) => tell(fraction), options: options ?? {} });
     self.postMessage({ solved: fen, stipulation, solving });
     return;
   }

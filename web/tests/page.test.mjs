@@ -4,8 +4,10 @@
 // opened from a shared address. Controls are found by their accessible names, as a
 // screen reader finds them. Every page must ask for nothing but itself and log no error.
 import assert from 'node:assert/strict';
-import { readFile } from 'node:fs/promises';
+import { mkdtemp, readFile, writeFile } from 'node:fs/promises';
 import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
@@ -601,6 +603,44 @@ for (const engine of PUPPETEER_ENGINES) {
         await shows(page, 'Stopped.');
         assert.equal(await page.$eval('#solve', (button) => button.disabled), false);
       });
+
+    test('a file of problems and twins is stepped through, each solved with its options, and all of them in turn', async (t) => {
+      const page = await open(t);
+      const text = 'begin\nauthor A. Composer\npieces white kb6 rh1 black ka8\nstipulation #2\noption setplay nothreat maxsolutions 1\n'
+        + 'next\npieces white kb6 rh1 black ka8\nstipulation h#1\ntwin move h1 h2\nend\n';
+      const importBox = await page.$('#import-file');
+      if (engine === 'chromium') {
+        // The file opened goes through the Import box.
+        const file = join(await mkdtemp(join(tmpdir(), 'piecefen-page-')), 'problems.txt');
+        await writeFile(file, text);
+        await importBox.uploadFile(file);
+      } else {
+        await page.$eval('#import-part', (part) => { part.open = true; });
+        await page.$eval('#import-text', (box, value) => { box.value = value; }, text);
+        await click(page, 'Import');
+      }
+      await shows(page, 'Imported 3 problems and twins, read in English: Problem 1 is on the board.');
+      assert.equal(await page.$eval('#problem-place', (place) => place.textContent), 'Problem 1, 1 of 3');
+      assert.equal(await page.$eval('#problem-options', (line) => line.textContent), 'Options: set play, no threats, at most one solution.');
+      await click(page, 'Solve');
+      await shows(page, 'Sound: one solution. Choose a move to see its position.');
+      assert.deepEqual(await page.$$eval('#solution li', (items) => items.map((entry) => entry.textContent)),
+        ['1...Kb8 2.Rh8#', '1.Kc7!', '1...Ka7 2.Ra1#']);
+      await click(page, 'Next');
+      assert.equal(await page.$eval('#problem-place', (place) => place.textContent), 'Problem 2 a), 2 of 3');
+      assert.equal(await valueOf(page, 'Stipulation'), 'h#1');
+      await click(page, 'Next');
+      assert.equal(await valueOf(page, 'FEN'), 'k7/8/1K6/8/8/8/7R/8 b - - 0 1');
+      assert.equal(await page.$eval('#next-problem', (button) => button.disabled), true);
+      await click(page, 'Solve all');
+      await shows(page, 'Solved all 3.');
+      assert.deepEqual(await page.$$eval('#problem-results li', (items) => items.map((entry) => entry.textContent)),
+        ['Problem 1: sound.', 'Problem 2 a): sound.', 'Problem 2 b): sound.']);
+      // A problem's answer comes back with it.
+      await click(page, 'Problem 1');
+      assert.equal(await valueOf(page, 'FEN'), 'k7/8/1K6/8/8/8/8/7R w - - 0 1');
+      await shows(page, 'Sound: one solution. Choose a move to see its position.');
+    });
 
     test('the answer shares the first screen with the board on a desk and comes right under it on a phone, a short solution called short',
       async (t) => {
