@@ -192,6 +192,41 @@ BENCHMARK_CAPTURE(solve, twoMover16, "2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w
 BENCHMARK_CAPTURE(solve, threeMover13, "3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 w - - 0 1", "#3")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(solve, helpmateInThree8, "3b3b/8/3P3P/1K1B4/8/r6k/8/8 b - - 0 1", "h#3")->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// As composers ask: a four-mover (Popeye's castling example) and a selfmate in three with
+// set play (Popeye's example), each with its tries.
+void solveAsAsked(benchmark::State& state, const std::string& line, const std::string& stipulation) {
+    const FenPosition position = fenOf(line);
+    piecefen::ProblemOptions options;
+    options.tries = true;
+    options.setPlay = true;
+    for (auto _ : state) benchmark::DoNotOptimize(piecefen::solve(position, stipulation, options));
+}
+BENCHMARK_CAPTURE(solveAsAsked, fourMover, "r3k3/2Qp3R/1p6/1b2K3/4p3/8/5p2/8 w q - 0 1", "#4")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(solveAsAsked, selfmateInThree, "8/R4PpP/5kp1/PP1R2N1/Kp3P1B/bQ4P1/rr1p4/nn1b1N1B w - - 0 1", "s#3")
+    ->Unit(benchmark::kMillisecond);
+
+// A file of 100 problems in the solver's input, read and solved as the file program does:
+// two-movers, a three-mover and helpmates in two, 25 of each.
+void solveFileOf100(benchmark::State& state) {
+    const std::string problems[] = {
+        "forsyth 8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 stipulation #2",
+        "forsyth 2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 stipulation #2 option try",
+        "forsyth 3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 stipulation #3",
+        "forsyth 8/2K4P/8/k5p1/8/1P6/8/8 stipulation h#2",
+    };
+    std::string text = "begin\n";
+    for (int copy = 0; copy < 25; ++copy) {
+        for (const std::string& problem : problems) text += problem + "\nnext\n";
+    }
+    text += "end\n";
+    for (auto _ : state) {
+        std::size_t solved = 0;
+        for (const auto& reading : piecefen::readProblems(text)) solved += piecefen::solveProblem(reading).size();
+        benchmark::DoNotOptimize(solved);
+    }
+}
+BENCHMARK(solveFileOf100)->Unit(benchmark::kMillisecond);
+
 // A two-mover's answer laid out: every move with the position after it, and the text.
 void solutionLaidOut(benchmark::State& state) {
     const piecefen::Solving solving = piecefen::solve(fenOf("8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1"), "#2");
