@@ -209,8 +209,8 @@ BENCHMARK_CAPTURE(solveAsAsked, selfmateInThree, "8/R4PpP/5kp1/PP1R2N1/Kp3P1B/bQ
 // two-movers, a three-mover and helpmates in two, 25 of each.
 void solveFileOf100(benchmark::State& state) {
     const std::string problems[] = {
-        "forsyth 8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 stipulation #2",
-        "forsyth 2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 stipulation #2 option try",
+        "forsyth 8/8/8/2s5/2ppQ3/P1kp3R/b1PS4/1R1K1S2 stipulation #2",
+        "forsyth 2s2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1sSSB/8/8 stipulation #2 option try",
         "forsyth 3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 stipulation #3",
         "forsyth 8/2K4P/8/k5p1/8/1P6/8/8 stipulation h#2",
     };

@@ -404,7 +404,8 @@ TEST(Solver, OptionsAsTheInputAsks) {
     EXPECT_EQ(piecefen::solutionText(stopped[0]), "1.Kb8 Rh8#\n");
     EXPECT_TRUE(stopped[0].cooked());
     // Tries refuted by up to two defences where the option allows two.
-    const char* lebeck = "forsyth 8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 stip #2";
+    // Knights are S in the solver's English, as composers write them; N is the nightrider.
+    const char* lebeck = "forsyth 8/8/8/2s5/2ppQ3/P1kp3R/b1PS4/1R1K1S2 stip #2";
     std::size_t most = 0;
     for (const auto& attempt : solvedAsAsked(lebeck)[0].tries) most = std::max(most, attempt.refutations.size());
     EXPECT_EQ(most, 1U);
