@@ -257,12 +257,12 @@ const STATUS_WORDS = {
 // What an answer says of the problem, in a sentence.
 function verdictWords({ stipulation, solving }) {
   if (solving.status !== 'solved') return STATUS_WORDS[solving.status];
-  const { solutions, unlisted, cooked } = solving;
+  const { solutions, unlisted } = solving;
   const found = solutions.length + unlisted;
   // A solution in fewer moves than asked is short, which composers count a flaw.
   const asked = Number(/\d+/.exec(stipulation)?.[0]);
   const short = found === 1 && solutions[0].moves < asked;
-  return found === 0 ? 'No solution.' : cooked ? `Cooked: ${found.toLocaleString('en')} solutions.`
+  return found === 0 ? 'No solution.' : found > 1 ? `Cooked: ${found.toLocaleString('en')} solutions.`
     : short ? `Short: one solution, in ${count(solutions[0].moves)} ${solutions[0].moves === 1 ? 'move' : 'moves'} where ${count(asked)} were asked. Choose a move to see its position.`
       : 'Sound: one solution. Choose a move to see its position.';
 }
@@ -273,7 +273,7 @@ function shortWords({ stipulation, solving }) {
   if (solving.status === 'unplayable') return 'a position that cannot be played';
   const found = solving.solutions.length + solving.unlisted;
   const asked = Number(/\d+/.exec(stipulation)?.[0]);
-  return found === 0 ? 'no solution' : solving.cooked ? `cooked, ${found.toLocaleString('en')} solutions`
+  return found === 0 ? 'no solution' : found > 1 ? `cooked, ${found.toLocaleString('en')} solutions`
     : solving.solutions[0].moves < asked ? 'short' : 'sound';
 }
 
