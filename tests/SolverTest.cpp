@@ -349,8 +349,15 @@ TEST(Solver, AgreesWithAPlainSearch) {
                 EXPECT_EQ(found, expected) << fen << ' ' << stipulation;
                 continue;
             }
+            // Tries asked for at every length, refuted at most twice; and set play.
+            piecefen::ProblemOptions asked;
+            asked.tries = true;
+            asked.defences = 2;
+            asked.setPlay = true;
+            const Solving withOptions = piecefen::solve(position, stipulation, asked);
             std::string expectedKeys;
             std::string expectedTries;
+            std::string expectedTwice;
             for (const Move move : piecefen::legalMoves(position)) {
                 const FenPosition next = piecefen::play(position, move);
                 if (plain.loses(next, moves)) {
@@ -359,24 +366,46 @@ TEST(Solver, AgreesWithAPlainSearch) {
                     expectedKeys += piecefen::uci(move) + std::to_string(shortest) + ' ';
                     continue;
                 }
-                if (moves != 2) continue;
                 std::string refutations;
                 int refuted = 0;
-                const auto replies = piecefen::legalMoves(next);
-                for (const Move reply : replies) {
+                for (const Move reply : piecefen::legalMoves(next)) {
                     const FenPosition answered = piecefen::play(next, reply);
-                    if ((aim == 's' && plain.reached(answered)) || plain.forces(answered, 1)) continue;
+                    if ((aim == 's' && plain.reached(answered)) || (moves > 1 && plain.forces(answered, moves - 1))) continue;
                     ++refuted;
-                    refutations = piecefen::uci(reply);
+                    refutations += piecefen::uci(reply);
                 }
-                if (refuted == 1) expectedTries += piecefen::uci(move) + refutations + ' ';
+                if (refuted == 1 && moves == 2) expectedTries += piecefen::uci(move) + refutations + ' ';
+                if (refuted >= 1 && refuted <= 2) expectedTwice += piecefen::uci(move) + refutations + ' ';
             }
             std::string foundKeys;
             for (const auto& solution : solving.solutions) foundKeys += solution.key.uci + std::to_string(solution.moves) + ' ';
             std::string foundTries;
             for (const auto& attempt : solving.tries) foundTries += attempt.move.uci + attempt.refutation.uci + ' ';
+            std::string foundTwice;
+            for (const auto& attempt : withOptions.tries) {
+                foundTwice += attempt.move.uci;
+                for (const auto& refutation : attempt.refutations) foundTwice += refutation.uci;
+                foundTwice += ' ';
+            }
             EXPECT_EQ(foundKeys, expectedKeys) << fen << ' ' << stipulation;
             EXPECT_EQ(foundTries, expectedTries) << fen << ' ' << stipulation;
+            EXPECT_EQ(foundTwice, expectedTwice) << fen << ' ' << stipulation;
+            // Set play: each defence, had the defender the move, that the attacker answers in time.
+            FenPosition passed = position;
+            passed.sideToMove = 1 - position.sideToMove;
+            passed.enPassant = "-";
+            std::string expectedSet;
+            // An attacker in check could not pass: that board cannot be played.
+            if (piecefen::outcome(passed) != piecefen::Outcome::unplayable) {
+                for (const Move defence : piecefen::legalMoves(passed)) {
+                    const FenPosition answered = piecefen::play(passed, defence);
+                    if (aim == 's' && plain.reached(answered)) continue;
+                    if (moves > 1 && plain.forces(answered, moves - 1)) expectedSet += piecefen::uci(defence) + ' ';
+                }
+            }
+            std::string foundSet;
+            for (const auto& defence : withOptions.setPlay) foundSet += defence.move.uci + ' ';
+            EXPECT_EQ(foundSet, expectedSet) << fen << ' ' << stipulation;
         }
     }
 }
