@@ -268,6 +268,7 @@ std::string readingsOf(std::string_view text, std::string_view language = {}) {
 struct InputCase {
     const char* text;
     const char* readings;
+    const char* language = "";
 };
 
 // The solver's input: its commands by any unique beginning, several problems, twins of
@@ -306,8 +307,16 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
          "a #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 | b #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@40 | c #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@55 | "
          "d #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@72 | e #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@87 | f #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@103"},
         {"forsyth 6k1/16/24/16/5RK1 stip #2", " #2 6k1/8/8/8/8/8/8/8 w - - 0 1 board@8"},
+        // A FEN line's five fields are skipped after a board, and no more; a piece's name has two letters at most.
+        {"forsyth 6k1/8/8/8/8/8/8/6K1 w - - 0 1 b stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 unknown-word@38"},
+        {"pieces white kg1 abcg5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 unknown-word@17"},
+        {"pieces white kg1 qd1 qe1 black kg8 stip #2 twin remove d1e1", "a #2 6k1/8/8/8/8/8/8/3QQ1K1 w - - 0 1 | b #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1"},
+        // The language the call names decides the words: "set" is English, "apparent" French.
+        {"pieces white kg1 black kg8 stip #2 option apparent", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 option@42", "en"},
+        {"steine weiss kg1 schwarz kg8 forderung #2 option set", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 option@49", "de"},
+        {"pieces blanc rg1 noir rg8 enonce #2 option set", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 option@43", "fr"},
     };
-    for (const InputCase& row : CASES) EXPECT_EQ(readingsOf(row.text), row.readings) << row.text;
+    for (const InputCase& row : CASES) EXPECT_EQ(readingsOf(row.text, row.language), row.readings) << row.text;
 }
 
 // The options as data, and the lines a problem carries beside its position.
@@ -339,6 +348,21 @@ TEST(ProblemReader, SolverInputOptionsAndData) {
         EXPECT_EQ(again.options, first.options) << text;
         EXPECT_EQ(again.data, first.data) << text;
         EXPECT_EQ(errorsOf(again), "") << text;
+    }
+    // Each option alone sets its own field and no other.
+    const std::pair<const char*, bool piecefen::ProblemOptions::*> FLAGS[] = {
+        {"try", &piecefen::ProblemOptions::tries}, {"setplay", &piecefen::ProblemOptions::setPlay},
+        {"variation", &piecefen::ProblemOptions::variations}, {"nothreat", &piecefen::ProblemOptions::noThreat},
+        {"noshortvariations", &piecefen::ProblemOptions::noShortVariations}, {"duplex", &piecefen::ProblemOptions::duplex},
+        {"halfduplex", &piecefen::ProblemOptions::halfDuplex}, {"intelligent", &piecefen::ProblemOptions::intelligent},
+        {"stoponshortsolutions", &piecefen::ProblemOptions::stopOnShortSolutions},
+        {"quodlibet", &piecefen::ProblemOptions::quodlibet}, {"postkeyplay", &piecefen::ProblemOptions::postKeyPlay},
+        {"whitetoplay", &piecefen::ProblemOptions::whiteToPlay},
+    };
+    for (const auto& [word, field] : FLAGS) {
+        piecefen::ProblemOptions alone;
+        alone.*field = true;
+        EXPECT_EQ(piecefen::readProblems(std::string("pieces white kg1 black kg8 stip #2 option ") + word).front().options, alone) << word;
     }
     // German and French options by their own names.
     EXPECT_EQ(piecefen::readProblems("steine weiss kg1 schwarz kg8 forderung #2 option verf widerl 3 satz vari weissbeginnt")
