@@ -219,9 +219,11 @@ public:
             const Found command = lookUp(COMMANDS, word, languages_);
             if (command.meaning >= 0) {
                 narrow(command.languages);
+                empty_ = empty_ && (command.meaning == BEGIN || command.meaning == END || command.meaning == NEXT);
                 ended = commandAt(command.meaning, token);
                 continue;
             }
+            empty_ = false;
             if (lookUp(COLOURS, word, ALL).meaning >= 0) {
                 // A colour word names pieces, whether the pieces command came first or not.
                 --next_;
@@ -233,6 +235,9 @@ public:
         }
         return readings();
     }
+
+    // Whether the problem held nothing but the words that begin and end it.
+    [[nodiscard]] bool empty() const { return empty_; }
 
 private:
     // Whether the command ends the problem.
@@ -743,6 +748,7 @@ private:
     std::string enPassant_;
     std::vector<int> noCastling_;
     std::size_t countAt_ = 0;
+    bool empty_ = true;
 };
 
 }  // namespace
@@ -761,6 +767,8 @@ std::vector<ProblemReading> read(std::string_view text, std::size_t language) {
     do {
         Reader reader(tokens, next, languages);
         std::vector<ProblemReading> problem = reader.read();
+        // "nextproblem" just before "endproblem" leaves nothing to read: no problem at all.
+        if (reader.empty() && !found.empty()) continue;
         found.insert(found.end(), std::make_move_iterator(problem.begin()), std::make_move_iterator(problem.end()));
     } while (next < tokens.size());
     return found;

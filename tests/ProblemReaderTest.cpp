@@ -276,6 +276,7 @@ struct InputCase {
 TEST(ProblemReader, SolverInputCommandsAndTwins) {
     constexpr InputCase CASES[] = {
         {"begi\npiec whit Ka3 Ra8\n blac Kb1\nstip #2\nopti try set vari\nendp", " #2 R7/8/8/8/8/K7/8/1k6 w - - 0 1"},
+        {"begin pieces white kg1 black kg8 stip #2 next next end", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1"},
         {"BEGINPROBLEM PIECES WHITE KG1 QD1 BLACK KG8 STIPULATION #1 NEXTPROBLEM PIECES WHITE KB1 BLACK KB8 QA8 STIP H#1 END",
          " #1 6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1 |  h#1 qk6/8/8/8/8/8/8/1K6 b - - 0 1"},
         {"anfangproblem\nautor A. Autor\nforderung h#2\nsteine weiss kf3 bb7 schwarz kh3 bh2h4\n"
