@@ -435,12 +435,13 @@ TEST(Solver, OptionsAsTheInputAsks) {
     // Tries refuted by up to two defences where the option allows two.
     // Knights are S in the solver's English, as composers write them; N is the nightrider.
     const char* lebeck = "forsyth 8/8/8/2s5/2ppQ3/P1kp3R/b1PS4/1R1K1S2 stip #2";
+    // Each answer kept in a variable: a range over a temporary's member would outlive it.
     std::size_t most = 0;
-    for (const auto& attempt : solvedAsAsked(lebeck)[0].tries) most = std::max(most, attempt.refutations.size());
+    const auto once = solvedAsAsked(lebeck);
+    for (const auto& attempt : once[0].tries) most = std::max(most, attempt.refutations.size());
     EXPECT_EQ(most, 1U);
-    for (const auto& attempt : solvedAsAsked((std::string(lebeck) + " option defence 2").c_str())[0].tries) {
-        most = std::max(most, attempt.refutations.size());
-    }
+    const auto twice = solvedAsAsked((std::string(lebeck) + " option defence 2").c_str());
+    for (const auto& attempt : twice[0].tries) most = std::max(most, attempt.refutations.size());
     EXPECT_EQ(most, 2U);
     // Duplex solves the other side's play too; half-duplex only that.
     const auto duplex = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#1 option duplex");
