@@ -7,9 +7,9 @@ namespace published {
 
 namespace {
 
-constexpr const char* INPUTS =
+constexpr const char* PIECES[] = {
 #include "data/PopeyeInputs.inc"
-    ;
+};
 
 std::vector<std::string> wordsOf(const std::string& text) {
     std::istringstream in(text);
@@ -20,7 +20,9 @@ std::vector<std::string> wordsOf(const std::string& text) {
 
 std::vector<Problem> parse() {
     std::vector<Problem> found;
-    std::istringstream in(INPUTS);
+    std::string inputs;
+    for (const char* piece : PIECES) inputs += piece;
+    std::istringstream in(inputs);
     for (std::string line; std::getline(in, line);) {
         if (line.starts_with("problem ")) {
             const auto words = wordsOf(line);
