@@ -158,15 +158,7 @@ private:
         std::vector<piecefen::Solving> solvings;
         bool timedOut = false;
         if (fine) {
-            std::vector<piecefen::FenPosition> positions;
-            if (!reading.options.halfDuplex) positions.push_back(reading.position);
-            if (reading.options.duplex || reading.options.halfDuplex) {
-                piecefen::FenPosition other = reading.position;
-                other.sideToMove = 1 - other.sideToMove;
-                other.enPassant.assign(1, '-');
-                positions.push_back(other);
-            }
-            for (const auto& position : positions) {
+            for (const auto& position : piecefen::positionsToSolve(reading)) {
                 solvings.push_back(solve(position, reading, label, timedOut));
                 if (solvings.back().status != piecefen::SolveStatus::solved) fine = false;
             }

@@ -468,15 +468,21 @@ Solving solve(const FenPosition& position, std::string_view stipulation, const P
     return solver.result();
 }
 
-std::vector<Solving> solveProblem(const ProblemReading& reading) {
-    std::vector<Solving> found;
-    if (!reading.options.halfDuplex) found.push_back(solve(reading.position, reading.stipulation, reading.options));
+std::vector<FenPosition> positionsToSolve(const ProblemReading& reading) {
+    std::vector<FenPosition> positions;
+    if (!reading.options.halfDuplex) positions.push_back(reading.position);
     if (reading.options.duplex || reading.options.halfDuplex) {
         FenPosition other = reading.position;
         other.sideToMove = 1 - other.sideToMove;
         other.enPassant.assign(1, '-');
-        found.push_back(solve(other, reading.stipulation, reading.options));
+        positions.push_back(other);
     }
+    return positions;
+}
+
+std::vector<Solving> solveProblem(const ProblemReading& reading) {
+    std::vector<Solving> found;
+    for (const FenPosition& position : positionsToSolve(reading)) found.push_back(solve(position, reading.stipulation, reading.options));
     return found;
 }
 

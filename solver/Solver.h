@@ -148,6 +148,8 @@ PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipula
 // with `duplex` the other side's too (the same stipulation with the other side to move);
 // with `halfDuplex` only the other side's.
 PIECEFEN_API std::vector<Solving> solveProblem(const ProblemReading& reading);
+// The positions solveProblem() solves, for a caller that solves them in slices.
+PIECEFEN_API std::vector<FenPosition> positionsToSolve(const ProblemReading& reading);
 
 // solutionLines() as text, a line each; a line that says why for a stipulation the solver
 // does not take or an unplayable position.
