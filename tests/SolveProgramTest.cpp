@@ -90,6 +90,9 @@ TEST(SolveProgram, SaysWhatItCouldNotDo) {
     EXPECT_EQ(fairy.exitCode, 1);
     EXPECT_NE(fairy.err.find(": problem 1: fairy at line 2, column 3"), std::string::npos) << fairy.err;
     EXPECT_EQ(fairy.out, lines({"Problem 1", "not read", ""}));
+    // A word of one letter at the end of its line stands in that line's column, not the next's.
+    const ::Run letter = solveWith({scratchFile("letter.txt", "pieces white kg1 black kg8\nx\nstip #2\n")});
+    EXPECT_NE(letter.err.find(": problem 1: unknown-word at line 2, column 1\n"), std::string::npos) << letter.err;
     const ::Run untaken = solveWith({scratchFile("long.txt", "pieces white kg1 black kg8 stip h#6\n")});
     EXPECT_EQ(untaken.exitCode, 1);
     EXPECT_NE(untaken.out.find("not a stipulation the solver takes"), std::string::npos);
