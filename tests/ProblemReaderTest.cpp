@@ -293,6 +293,7 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
         {"pieces white ka1 black kc3 stip #2 zero rotate 180 twin mirror a1<-->h8 twin mirror a8<-->h1 twin rotate 270",
          "a #2 7K/8/5k2/8/8/8/8/8 w - - 0 1 | b #2 7K/8/5k2/8/8/8/8/8 w - - 0 1 | c #2 8/8/8/8/8/2k5/8/K7 w - - 0 1 | "
          "d #2 K7/8/2k5/8/8/8/8/8 w - - 0 1"},
+        {"pieces white ka1 black kc3 stip #2 twin shift g7 h7", "a #2 8/8/8/8/8/2k5/8/K7 w - - 0 1 | b #2 8/8/8/8/8/3k4/8/1K6 w - - 0 1"},
         // Forsyth runs of any length; options that change the position.
         {"forsyth 6k1/48/5RK1 stipulation #2", " #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1"},
         {"pieces white ke1 rh1 ra1 pe5 black ke8 pd5 stip #2 option enpassant d7d6d5 nocastling a1",
