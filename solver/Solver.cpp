@@ -1,6 +1,7 @@
 #include "solver/Solver.h"
 
 #include <algorithm>
+#include <iterator>
 #include <array>
 #include <cstdlib>
 #include <optional>
@@ -481,8 +482,11 @@ std::vector<FenPosition> positionsToSolve(const ProblemReading& reading) {
 }
 
 std::vector<Solving> solveProblem(const ProblemReading& reading) {
+    const std::vector<FenPosition> positions = positionsToSolve(reading);
     std::vector<Solving> found;
-    for (const FenPosition& position : positionsToSolve(reading)) found.push_back(solve(position, reading.stipulation, reading.options));
+    found.reserve(positions.size());
+    std::transform(positions.begin(), positions.end(), std::back_inserter(found),
+                   [&](const FenPosition& position) { return solve(position, reading.stipulation, reading.options); });
     return found;
 }
 
