@@ -133,7 +133,8 @@ constexpr std::array<Entry, 74> OPTIONS = {{
     {"blancjoue", WHITETOPLAY, FR}, {"demiduplex", HALFDUPLEX, FR}, {"postcle", POSTKEYPLAY, FR},
 }};
 
-enum TwinCommand { MOVE, EXCHANGE, REMOVE, SUBSTITUTE, ADD, ROTATE, MIRROR, SHIFT, POLISH, TWIN_STIPULATION, TWIN_CONDITION, CONTINUED };
+// PLACE is no word of the solver's: it is the databases' "+wSd4", a piece put on the board.
+enum TwinCommand { MOVE, EXCHANGE, REMOVE, SUBSTITUTE, ADD, ROTATE, MIRROR, SHIFT, POLISH, TWIN_STIPULATION, TWIN_CONDITION, CONTINUED, PLACE };
 
 constexpr std::array<Entry, 34> TWIN_COMMANDS = {{
     {"move", MOVE, EN}, {"exchange", EXCHANGE, EN}, {"remove", REMOVE, EN}, {"substitute", SUBSTITUTE, EN},
@@ -196,7 +197,41 @@ struct Change {
     int command;
     std::vector<Token> words;
     std::size_t at;
+    // The piece a short change names on its first square, as the record's white letter,
+    // and its colour, 'w' or 'b'; 0 where the change names none.
+    char piece = 0;
+    char colour = 0;
 };
+
+// A piece in a short twin change: "wKg1", "sBc5", "Kg1" or "g1", colour and letter optional.
+struct ShortPiece {
+    char colour = 0;
+    char letter = 0;
+    std::string_view squares;
+};
+
+std::optional<ShortPiece> shortPiece(std::string_view text) {
+    ShortPiece piece;
+    if (text.size() >= 2 && std::string_view("wsbn").find(text[0]) != std::string_view::npos &&
+        std::isupper(static_cast<unsigned char>(text[1])) != 0) {
+        piece.colour = text[0];
+        text.remove_prefix(1);
+    }
+    if (!text.empty() && std::isupper(static_cast<unsigned char>(text[0])) != 0) {
+        piece.letter = text[0];
+        text.remove_prefix(1);
+    }
+    if (!isSquares(text)) return std::nullopt;
+    piece.squares = text;
+    return piece;
+}
+
+// The arrows a short change moves or exchanges with, the longest of each first.
+constexpr std::array<std::string_view, 3> EXCHANGE_ARROWS = {"<-->", "<->", "\xE2\x86\x94"};
+constexpr std::array<std::string_view, 3> MOVE_ARROWS = {"->", "\xE2\x86\x92", "-"};
+
+// The words a caption writes for the diagram itself, the twin without changes.
+constexpr std::array<std::string_view, 4> DIAGRAM_WORDS = {"diagram", "diagramm", "diagramme", "original"};
 
 struct Twin {
     bool continued = false;
@@ -521,31 +556,101 @@ private:
         made.at = at;
         zero_ = zero_ || zero;
         // A twin's own stipulation or condition is one of its changes, not a command.
-        const auto isChange = [&](const Token& token) { return lookUp(TWIN_COMMANDS, token.text, languages_).meaning >= 0; };
         while (next_ < tokens_.size() && (isChange(tokens_[next_]) || !isCommand(tokens_[next_]))) {
-            const Token& token = tokens_[next_++];
-            const Found found = lookUp(TWIN_COMMANDS, token.text, languages_);
-            if (found.meaning < 0) {
-                twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, token.at}});
-                continue;
-            }
-            narrow(found.languages);
-            if (found.meaning == CONTINUED) {
-                made.continued = true;
-                continue;
-            }
-            Change change{found.meaning, {}, token.at};
-            // The words a change takes: a fixed number, or for pieces added and conditions
-            // all up to the next change or command.
-            constexpr std::array<std::size_t, 12> TAKES = {2, 2, 1, 2, SIZE_MAX, 1, 1, 2, 0, 1, SIZE_MAX, 0};
-            const std::size_t takes = TAKES[static_cast<std::size_t>(found.meaning)];
-            while (next_ < tokens_.size() && change.words.size() < takes && (takes != SIZE_MAX || !isChange(tokens_[next_])) &&
-                   (takes != SIZE_MAX || !isCommand(tokens_[next_]))) {
-                change.words.push_back(tokens_[next_++]);
-            }
-            made.changes.push_back(std::move(change));
+            if (!change(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
         }
         twins_.push_back(std::move(made));
+    }
+
+    [[nodiscard]] bool isChange(const Token& token) const { return lookUp(TWIN_COMMANDS, token.text, languages_).meaning >= 0; }
+
+    // One change in the solver's words, with the words it takes; false where the next word is none.
+    bool change(Twin& made) {
+        const Token& token = tokens_[next_];
+        const Found found = lookUp(TWIN_COMMANDS, token.text, languages_);
+        if (found.meaning < 0) return false;
+        ++next_;
+        narrow(found.languages);
+        if (found.meaning == CONTINUED) {
+            made.continued = true;
+            return true;
+        }
+        Change change{found.meaning, {}, token.at};
+        // The words a change takes: a fixed number, or for pieces added and conditions
+        // all up to the next change or command.
+        constexpr std::array<std::size_t, 12> TAKES = {2, 2, 1, 2, SIZE_MAX, 1, 1, 2, 0, 1, SIZE_MAX, 0};
+        const std::size_t takes = TAKES[static_cast<std::size_t>(found.meaning)];
+        while (next_ < tokens_.size() && change.words.size() < takes && (takes != SIZE_MAX || !isChange(tokens_[next_])) &&
+               (takes != SIZE_MAX || !isCommand(tokens_[next_]))) {
+            change.words.push_back(tokens_[next_++]);
+        }
+        made.changes.push_back(std::move(change));
+        return true;
+    }
+
+    // A twin in the databases' short changes, the solver's own words allowed among them.
+    void shortTwin(std::size_t at) {
+        Twin made;
+        made.at = at;
+        while (next_ < tokens_.size()) {
+            if (shortChange(made, tokens_[next_])) {
+                ++next_;
+                continue;
+            }
+            if (!change(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
+        }
+        twins_.push_back(std::move(made));
+    }
+
+    // "#3", "-sBc5", "+wSd4", "wKg1-h1", "wKe1<->sKe8" or the diagram's own word; false for any other.
+    bool shortChange(Twin& made, const Token& token) {
+        const std::string_view text = token.text;
+        const auto part = [&](std::string_view within) { return Token{within, token.at + static_cast<std::size_t>(within.data() - text.data()), token.lineEnd}; };
+        const std::string word = lower(text);
+        if (std::find(DIAGRAM_WORDS.begin(), DIAGRAM_WORDS.end(), word) != DIAGRAM_WORDS.end()) return true;
+        if (stipulation::read(word)) {
+            made.changes.push_back(Change{TWIN_STIPULATION, {token}, token.at});
+            return true;
+        }
+        if (text.size() > 1 && (text[0] == '-' || text[0] == '+')) {
+            const auto piece = shortPiece(text.substr(1));
+            if (!piece) return false;
+            Change change{text[0] == '-' ? REMOVE : PLACE, {part(piece->squares)}, token.at};
+            if (!named(change, *piece) || (change.command == PLACE && (change.piece == 0 || change.colour == 0))) {
+                change.command = -1;
+            }
+            made.changes.push_back(std::move(change));
+            return true;
+        }
+        for (const auto& [arrows, command] : {std::pair{std::span(EXCHANGE_ARROWS), EXCHANGE}, std::pair{std::span(MOVE_ARROWS), MOVE}}) {
+            for (const std::string_view arrow : arrows) {
+                const auto split = text.find(arrow);
+                if (split == std::string_view::npos || split == 0) continue;
+                const auto from = shortPiece(text.substr(0, split));
+                const auto to = shortPiece(text.substr(split + arrow.size()));
+                if (!from || !to || from->squares.size() != 2 || to->squares.size() != 2) return false;
+                Change change{command, {part(from->squares), part(to->squares)}, token.at};
+                if (!named(change, *from)) change.command = -1;
+                made.changes.push_back(std::move(change));
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The piece a short change names, in the text's letters; false for a letter that names
+    // none or a neutral piece.
+    [[nodiscard]] bool named(Change& change, const ShortPiece& piece) const {
+        if (piece.colour == 'n') return false;
+        if (piece.colour != 0) change.colour = piece.colour == 'w' ? 'w' : 'b';
+        if (piece.letter == 0) return true;
+        // Outside the solver's own input English takes N for the knight, as this tool does.
+        const std::size_t in = letters_ < LETTERS.size() ? letters_ : language();
+        const char letter = in == 0 && piece.letter == 'N' ? 'S' : piece.letter;
+        const auto kind = LETTERS[in].find(letter);
+        if (kind == std::string_view::npos) return false;
+        change.piece = FenPosition::PIECE_LETTERS[kind];
+        return true;
     }
 
     // The problem's readings: the position as set, then each twin.
@@ -559,15 +664,72 @@ private:
         ProblemReading previous = base_;
         for (std::size_t index = 0; index < twins_.size(); ++index) {
             ProblemReading made = twins_[index].continued ? previous : base_;
-            for (const auto& [owner, problem] : twinErrors_) {
-                if (owner == index) made.errors.push_back(problem);
-            }
+            errorsOf(index, made);
             for (const Change& change : twins_[index].changes) apply(made, change);
             previous = made;
             found.push_back(finish(made));
         }
         for (std::size_t at = 0; at < found.size(); ++at) found[at].twin = label(at);
         return found;
+    }
+
+public:
+    // The diagram another form has read and its twins, labelled as that text labels them.
+    std::vector<ProblemReading> twinsOf(const ProblemReading& diagram, const std::vector<TwinText>& texts) {
+        base_ = diagram;
+        for (const TwinText& text : texts) {
+            std::vector<Token> own;
+            std::transform(text.words.begin(), text.words.end(), std::back_inserter(own),
+                           [](const TwinWord& word) { return Token{word.text, word.at, SIZE_MAX}; });
+            std::size_t next = 0;
+            // The solver's twin words in any of its languages; the pieces in the diagram's letters.
+            Reader one(own, next, ALL);
+            one.letters_ = language();
+            if (text.shortForm) {
+                one.shortTwin(text.at);
+            } else {
+                one.twin(false, text.at);
+            }
+            for (const auto& [owner, problem] : one.twinErrors_) twinErrors_.push_back({twins_.size(), problem});
+            twins_.push_back(one.twins_.front());
+        }
+        std::vector<ProblemReading> found;
+        std::size_t first = 0;
+        // "a)" without changes is the diagram; with changes, the diagram is only where the twins start.
+        const bool own = texts.front().label == "a";
+        if (!own || twins_.front().changes.empty()) {
+            found.push_back(diagram);
+            found.back().twin = "a";
+            if (own) {
+                first = 1;
+                errorsOf(0, found.back());
+            }
+        }
+        ProblemReading previous = diagram;
+        for (std::size_t index = first; index < twins_.size(); ++index) {
+            ProblemReading made = twins_[index].continued ? previous : diagram;
+            errorsOf(index, made);
+            for (const Change& change : twins_[index].changes) apply(made, change);
+            previous = made;
+            made.twin = texts[index].label;
+            FenPosition& position = made.position;
+            const auto parsed = stipulation::read(made.stipulation);
+            position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
+            for (int colour = 0; colour < 2; ++colour) {
+                for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = castlingAtHome(position, colour, wing);
+            }
+            problemWords::sortErrors(made.errors);
+            found.push_back(std::move(made));
+        }
+        return found;
+    }
+
+private:
+    void errorsOf(std::size_t twin, ProblemReading& reading) const {
+        for (const auto& [owner, problem] : twinErrors_) {
+            if (owner == twin) reading.errors.push_back(problem);
+        }
+        problemWords::sortErrors(reading.errors);
     }
 
     static std::string label(std::size_t index) {
@@ -583,10 +745,17 @@ private:
             return at < change.words.size() && change.words[at].text.size() == 2 ? squareAt(change.words[at].text, 0) : -1;
         };
         const auto both = [&] { return squareOf(0) >= 0 && squareOf(1) >= 0; };
+        // A square holds the piece a change names, or any piece where it names none.
+        const auto holds = [&](int square) {
+            const char on = board[square];
+            if (on == '.') return false;
+            if (change.piece != 0 && std::toupper(static_cast<unsigned char>(on)) != change.piece) return false;
+            return change.colour == 0 || (std::isupper(static_cast<unsigned char>(on)) != 0) == (change.colour == 'w');
+        };
         switch (change.command) {
         case MOVE:
         case EXCHANGE: {
-            if (!both() || board[squareOf(0)] == '.') return fail();
+            if (!both() || !holds(squareOf(0))) return fail();
             const int from = squareOf(0);
             const int to = squareOf(1);
             if (change.command == MOVE) {
@@ -600,9 +769,9 @@ private:
         case REMOVE:
             if (change.words.empty() || !isSquares(change.words[0].text)) return fail();
             for (std::size_t at = 0; at < change.words[0].text.size(); at += 2) {
-                char& on = board[squareAt(change.words[0].text, at)];
-                if (on == '.') return fail();
-                on = '.';
+                const int square = squareAt(change.words[0].text, at);
+                if (!holds(square)) return fail();
+                board[square] = '.';
             }
             return;
         case SUBSTITUTE: {
@@ -630,6 +799,11 @@ private:
             if (at != change.words.size() || change.words.empty()) fail();
             return;
         }
+        case PLACE:
+            for (std::size_t at = 0; at < change.words[0].text.size(); at += 2) {
+                board[squareAt(change.words[0].text, at)] = change.colour == 'w' ? change.piece : static_cast<char>(change.piece - 'A' + 'a');
+            }
+            return;
         case ROTATE:
         case MIRROR:
         case SHIFT:
@@ -649,9 +823,10 @@ private:
             return;
         }
         case TWIN_CONDITION:
-        default:
             reading.errors.push_back(ProblemError{ProblemErrorKind::fairy, change.at});
             return;
+        default:
+            return fail();
         }
     }
 
@@ -745,6 +920,8 @@ private:
     std::vector<Twin> twins_;
     std::vector<std::pair<std::size_t, ProblemError>> twinErrors_;
     bool zero_ = false;
+    // The language of the piece letters in short twin changes, where it is not the words'.
+    std::size_t letters_ = SIZE_MAX;
     std::string enPassant_;
     std::vector<int> noCastling_;
     std::size_t countAt_ = 0;
@@ -757,6 +934,14 @@ bool isPopeye(std::string_view text) {
     const std::vector<Token> tokens = tokensOf(text);
     if (tokens.empty() || tokens[0].text.ends_with(':')) return false;
     return lookUp(COMMANDS, tokens[0].text, ALL).meaning >= 0;
+}
+
+std::vector<ProblemReading> twinned(const ProblemReading& diagram, const std::vector<TwinText>& twins) {
+    if (twins.empty()) return {diagram};
+    const std::vector<Token> none;
+    std::size_t next = 0;
+    Reader reader(none, next, diagram.language == "de" ? DE : diagram.language == "fr" ? FR : EN);
+    return reader.twinsOf(diagram, twins);
 }
 
 std::vector<ProblemReading> read(std::string_view text, std::size_t language) {

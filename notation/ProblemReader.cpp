@@ -190,6 +190,14 @@ public:
             const Token& token = words[index];
             if (skipLine != SIZE_MAX && (token.line == skipLine || token.indent > skipIndent)) continue;
             skipLine = SIZE_MAX;
+            if (isTwinLabel(token.text)) {
+                index = captionTwin(words, index);
+                continue;
+            }
+            if (lower(token.text) == "twins" && colonAfter(token)) {
+                index = databaseTwins(words, index);
+                continue;
+            }
             if (forsythNext) {
                 forsythNext = false;
                 forsyth(token);
@@ -254,8 +262,52 @@ public:
         return place();
     }
 
+    // The twins the text labels, for the solver's reader to make.
+    [[nodiscard]] const std::vector<popeye::TwinText>& twins() const { return twins_; }
+
 private:
     void error(ProblemErrorKind kind, std::size_t at) { reading_.errors.push_back(ProblemError{kind, at}); }
+
+    // A caption's twin label: "b)", "c)", up to "zz)".
+    static bool isTwinLabel(std::string_view text) {
+        return text.size() >= 2 && text.size() <= 3 && text.back() == ')' &&
+               std::all_of(text.begin(), text.end() - 1, [](char c) { return c >= 'a' && c <= 'z'; });
+    }
+
+    [[nodiscard]] bool colonAfter(const Token& token) const {
+        const std::size_t end = token.at + token.text.size();
+        return end < text_.size() && text_[end] == ':';
+    }
+
+    // "b) wKg1-h1 -sBc5": a twin runs to the next label or the end of its line.
+    std::size_t captionTwin(const std::vector<Token>& words, std::size_t index) {
+        const Token& label = words[index];
+        popeye::TwinText twin{std::string(label.text.substr(0, label.text.size() - 1)), {}, offsets_[label.at], true};
+        while (index + 1 < words.size() && words[index + 1].line == label.line && !isTwinLabel(words[index + 1].text)) {
+            ++index;
+            twin.words.push_back(popeye::TwinWord{words[index].text, offsets_[words[index].at]});
+        }
+        twins_.push_back(std::move(twin));
+        return index;
+    }
+
+    // yacpdb's "twins:" and under it "b: Move g1 h1", each twin in the solver's words.
+    std::size_t databaseTwins(const std::vector<Token>& words, std::size_t index) {
+        const Token& key = words[index];
+        bool labelled = false;
+        while (index + 1 < words.size() && (words[index + 1].line == key.line || words[index + 1].indent > key.indent)) {
+            const Token& token = words[++index];
+            if (colonAfter(token)) {
+                twins_.push_back(popeye::TwinText{lower(token.text), {}, offsets_[token.at], false});
+                labelled = true;
+            } else if (labelled) {
+                twins_.back().words.push_back(popeye::TwinWord{token.text, offsets_[token.at]});
+            } else {
+                error(ProblemErrorKind::twin, token.at);
+            }
+        }
+        return index;
+    }
 
     void hint(std::size_t language) {
         if (language != ANY && hinted_ == ANY) hinted_ = language;
@@ -477,6 +529,7 @@ private:
     std::vector<Placement> placements_;
     std::vector<std::size_t> forsythIndex_;
     ProblemReading reading_;
+    std::vector<popeye::TwinText> twins_;
 };
 
 }  // namespace
@@ -492,7 +545,9 @@ std::vector<ProblemReading> readProblems(std::string_view text, std::string_view
         return {reading};
     }
     if (popeye::isPopeye(text)) return popeye::read(text, chosen);
-    return {Reader(text, chosen).read()};
+    Reader reader(text, chosen);
+    const ProblemReading diagram = reader.read();
+    return popeye::twinned(diagram, reader.twins());
 }
 
 ProblemReading readProblem(std::string_view text, std::string_view language) {

@@ -321,6 +321,40 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
     for (const InputCase& row : CASES) EXPECT_EQ(readingsOf(row.text, row.language), row.readings) << row.text;
 }
 
+// The databases' twins: a caption's short changes ("b) wKg1-h1") with the solver's twin
+// words among them, and yacpdb's "twins:", each in the solver's words.
+TEST(ProblemReader, DatabaseTwins) {
+    constexpr InputCase CASES[] = {
+        {"wKg1 wTf1 sKg8 sBh7 #2 b) wKg1-h1 c) wKg1<->sKg8 d) -sBh7 +wSd4 e) #3 f) wKg1->h2",
+         "a #2 6k1/7p/8/8/8/8/8/5RK1 w - - 0 1 | b #2 6k1/7p/8/8/8/8/8/5R1K w - - 0 1 | c #2 6K1/7p/8/8/8/8/8/5Rk1 w - - 0 1 | "
+         "d #2 6k1/8/8/8/3N4/8/8/5RK1 w - - 0 1 | e #3 6k1/7p/8/8/8/8/8/5RK1 w - - 0 1 | f #2 6k1/7p/8/8/8/8/7K/5R2 w - - 0 1"},
+        // English letters with N or S for the knight, the arrows as symbols, a stipulation
+        // that makes Black start.
+        {"White: Kg1 Rf1 Black: Kg8 Ph7 #2 b) wKg1\u2192h1 c) wRf1\u2194bKg8 d) +wNd4e4 +bSa1 e) -h7 h#2 f) -wRf1",
+         "a #2 6k1/7p/8/8/8/8/8/5RK1 w - - 0 1 | b #2 6k1/7p/8/8/8/8/8/5R1K w - - 0 1 | c #2 6R1/7p/8/8/8/8/8/5kK1 w - - 0 1 | "
+         "d #2 6k1/7p/8/8/3NN3/8/8/n4RK1 w - - 0 1 | e h#2 6k1/8/8/8/8/8/8/5RK1 b - - 0 1 | f #2 6k1/7p/8/8/8/8/8/6K1 w - - 0 1"},
+        // A change that names a piece the square does not hold, a neutral piece, a piece
+        // without its colour, a square off the board, a word that is no change.
+        {"White: Kg1 Rf1 Black: Kg8 #2 b) wBf1-f2 c) -bRf1 d) +nSd4 e) +Sd4 f) wKg1-i9 g) foo",
+         "a #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 | b #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@32 | c #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@43 | "
+         "d #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@52 | e #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@61 | "
+         "f #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@69 | g #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@80"},
+        // "a)" with changes is the diagram's own twin; the solver's words in any of its languages.
+        {"wKe1 wTh1 sKe8 #2\na) wKe1-f1\nb) rotate 90\nc) continued polish\nd) +wLd4 hinzufuegen schwarz Sd5",
+         "a #2 4k3/8/8/8/8/8/8/5K1R w - - 0 1 | b #2 7R/8/8/k6K/8/8/8/8 w - - 0 1 | c #2 7r/8/8/K6k/8/8/8/8 w - - 0 1 | "
+         "d #2 4k3/8/8/3n4/3B4/8/8/4K2R w K - 0 1"},
+        {"wKg1 wTf1 sKg8 #2\na) Diagramm\nb) wTf1-f2",
+         "a #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 | b #2 6k1/8/8/8/8/8/5R2/6K1 w - - 0 1"},
+        {"algebraic:\n  white: [Kg1, Rf1]\n  black: [Kg8]\nstipulation: \"#2\"\ntwins: {b: Move g1 h1, c: Continued Stipulation \"#3\"}\n",
+         "a #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 | b #2 6k1/8/8/8/8/8/8/5R1K w - - 0 1 | c #3 6k1/8/8/8/8/8/8/5R1K w - - 0 1"},
+        // A word before any label is the diagram's fault; a solution's "b)" is no twin.
+        {"algebraic:\n  white: [Kg1, Rf1]\n  black: [Kg8]\nstipulation: \"#2\"\ntwins:\n  Move\n  b: Remove f1\n  c: Condition Circe\n"
+         "solution: |\n  b) 1.Kg2",
+         "a #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@73 | b #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 twin@73 | c #2 6k1/8/8/8/8/8/8/5RK1 w - - 0 1 twin@73 fairy@98"},
+    };
+    for (const InputCase& row : CASES) EXPECT_EQ(readingsOf(row.text, row.language), row.readings) << row.text;
+}
+
 // The options as data, and the lines a problem carries beside its position.
 TEST(ProblemReader, SolverInputOptionsAndData) {
     const auto reading = piecefen::readProblems(
