@@ -268,11 +268,12 @@ struct Solver::State {
     // The attacker's moves that force the goal soonest after `board` (attacker to move),
     // within `most` moves: all of them at the last move, the first before it, with the
     // defences after it while the budget lasts.
-    std::vector<Continuation> continuations(const Board& board, int most) {
+    std::vector<Continuation> continuations(const Board& board, int most, int* shortest = nullptr) {
         std::vector<Continuation> found;
         MoveList moves;
         board::generateMoves(board, moves);
         for (int length = 1; length <= most && found.empty(); ++length) {
+            if (shortest != nullptr) *shortest = length;
             for (const Move move : moves) {
                 const Board after = board::afterMove(board, move);
                 if (!search->loses(after, length)) continue;
@@ -294,9 +295,11 @@ struct Solver::State {
             const Board after = board::afterMove(board, reply);
             Defence defence{named(board, reply), {}};
             --budget;
-            if (!(search->aim() == Aim::self && search->reached(after)) && length > 1) {
-                defence.replies = continuations(after, length - 1);
-            }
+            const bool ends = search->aim() == Aim::self && search->reached(after);
+            int shortest = length - 1;
+            if (!ends && length > 1) defence.replies = continuations(after, length - 1, &shortest);
+            // A short variation: the goal comes sooner than the moves left ask.
+            if (options.noShortVariations && length > 1 && (ends || (!defence.replies.empty() && shortest < length - 1))) continue;
             found.push_back(std::move(defence));
         }
         return found;

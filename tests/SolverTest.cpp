@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -450,6 +451,18 @@ TEST(Solver, OptionsAsTheInputAsks) {
     const auto half = solvedAsAsked("pieces white kb6 rh1 black ka8 stip h#1 option halfduplex");
     ASSERT_EQ(half.size(), 1U);
     EXPECT_EQ(half[0].position.sideToMove, duplex[1].position.sideToMove);
+    // Without short variations every line after the key goes the whole four moves, where
+    // else some end at the second or third.
+    for (const bool whole : {false, true}) {
+        const std::string option = whole ? " option noshortvariations" : "";
+        const auto fourMover = solvedAsAsked(("forsyth r3k3/2Qp3R/1p6/1b2K3/4p3/8/5p2/8 stip #4" + option).c_str());
+        std::istringstream lines(piecefen::solutionText(fourMover[0]));
+        std::string line;
+        std::getline(lines, line);
+        std::size_t shortLines = 0;
+        while (std::getline(lines, line)) shortLines += line.find(" 4.") == std::string::npos ? 1 : 0;
+        EXPECT_EQ(shortLines == 0, whole) << shortLines;
+    }
 }
 
 }  // namespace

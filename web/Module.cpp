@@ -362,8 +362,8 @@ char* piecefen_write_problem(const char* fen, std::size_t fenSize, const char* s
 
 // Lines up solving the position of a FEN line for a stipulation, which piecefen_step does a
 // first move at a time. Any problem before it is dropped.
-// The options as numbers: `flags` has tries 1, set play 2, no threat 4 and stop on short
-// solutions 8.
+// The options as numbers: `flags` has tries 1, set play 2, no threat 4, stop on short
+// solutions 8 and no short variations 16.
 void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stipulation, std::size_t stipulationSize,
                           std::uint32_t flags, std::uint32_t defences, std::uint32_t maxSolutions) {
     piecefen::ProblemOptions options;
@@ -371,6 +371,7 @@ void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stip
     options.setPlay = (flags & 2U) != 0;
     options.noThreat = (flags & 4U) != 0;
     options.stopOnShortSolutions = (flags & 8U) != 0;
+    options.noShortVariations = (flags & 16U) != 0;
     options.defences = static_cast<int>(std::clamp<std::uint32_t>(defences, 1, 64));
     options.maxSolutions = static_cast<int>(std::min<std::uint32_t>(maxSolutions, 1U << 20));
     if (work() == solver()) work() = nullptr;

@@ -305,7 +305,8 @@ export function bind(wasm) {
         if (!Number.isInteger(value) || value < 0) throw new TypeError(`piecefen: solve expected options.${name} to be a whole number`);
         return Math.min(value, 0x7fffffff);
       };
-      const flags = (options.tries ? 1 : 0) | (options.setPlay ? 2 : 0) | (options.noThreat ? 4 : 0) | (options.stopOnShortSolutions ? 8 : 0);
+      const flags = (options.tries ? 1 : 0) | (options.setPlay ? 2 : 0) | (options.noThreat ? 4 : 0) | (options.stopOnShortSolutions ? 8 : 0) |
+        (options.noShortVariations ? 16 : 0);
       withTexts(wasm.piecefen_solve_start, [fen, stipulation], [flags, count('defences', 1), count('maxSolutions', 0)]);
       inSlices(onProgress);
       return read(wasm.piecefen_solve_result(), json);

@@ -24,7 +24,7 @@ const ERROR_WORDS = {
 };
 // The options that change what the solver answers, as the page says them.
 const OPTION_WORDS = [['tries', 'tries'], ['setPlay', 'set play'], ['noThreat', 'no threats'],
-  ['stopOnShortSolutions', 'stop at short solutions'], ['duplex', 'duplex'], ['halfDuplex', 'half-duplex'], ['whiteToPlay', 'White to play']];
+  ['stopOnShortSolutions', 'stop at short solutions'], ['noShortVariations', 'no short variations'], ['duplex', 'duplex'], ['halfDuplex', 'half-duplex'], ['whiteToPlay', 'White to play']];
 export const FORMS = [['popeye', 'Popeye'], ['pdb', 'PDB'], ['yacpdb', 'YACPDB'], ['latex-diagram', 'LaTeX diagram'],
   ['latex-skak', 'LaTeX skak'], ['caption', 'Caption']];
 

@@ -90,3 +90,26 @@ test('solve: helpmates as lines, and what it does not take', () => {
   assert.throws(() => solve(SHORT_CASTLE, 7), TypeError);
   assert.throws(() => solve(SHORT_CASTLE, '#2', { onProgress: 1 }), TypeError);
 });
+
+test('solve: each option reaches the solver as its own', () => {
+  const TWO = 'k7/8/1K6/8/8/8/8/7R w - - 0 1';
+  const LEBECK = '8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1';
+  const mostRefutations = (solving) => Math.max(...solving.tries.map((attempt) => attempt.refutations.length));
+  const rows = [
+    [TWO, '#2', { setPlay: true }, (solving) => solving.setPlay.length > 0, (solving) => solving.setPlay.length === 0],
+    [LEBECK, '#2', { noThreat: true }, (solving) => solving.solutions[0].threat.length === 0, (solving) => solving.solutions[0].threat.length === 2],
+    [LEBECK, '#2', { defences: 2 }, (solving) => mostRefutations(solving) === 2, (solving) => mostRefutations(solving) === 1],
+    ['k7/8/1K6/8/8/8/8/7R b - - 0 1', 'h#2', { stopOnShortSolutions: true }, (solving) => solving.text === '1.Kb8 Rh8#\n',
+      (solving) => solving.solutions.length === 14],
+    ['k7/8/1K6/8/8/8/8/7R b - - 0 1', 'h#2', { maxSolutions: 1 }, (solving) => solving.solutions.length === 1,
+      (solving) => solving.solutions.length === 14],
+    ['8/8/8/8/R7/2k5/8/4K2R w K - 0 1', '#3', { tries: true }, (solving) => solving.tries.length > 0, (solving) => solving.tries.length === 0],
+    ['r3k3/2Qp3R/1p6/1b2K3/4p3/8/5p2/8 w q - 0 1', '#4', { noShortVariations: true },
+      (solving) => solving.text.split('\n').slice(1, -1).every((line) => line.includes(' 4.')),
+      (solving) => !solving.text.split('\n').slice(1, -1).every((line) => line.includes(' 4.'))],
+  ];
+  for (const [fen, stipulation, options, withIt, without] of rows) {
+    assert.ok(withIt(solve(fen, stipulation, { options })), JSON.stringify(options));
+    assert.ok(without(solve(fen, stipulation)), `${JSON.stringify(options)} left out`);
+  }
+});
