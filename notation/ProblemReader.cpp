@@ -323,7 +323,7 @@ private:
             }
             return true;
         }
-        // Something stipulation-like that is none: "#12", "ser-h#3".
+        // Something stipulation-like that is none: "#12", "pser-h#3".
         if (token.text.find_first_of("#=") != std::string_view::npos) {
             error(ProblemErrorKind::stipulation, token.at);
             return true;

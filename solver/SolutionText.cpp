@@ -109,6 +109,31 @@ void helpLine(Layout& layout, Played position, const std::vector<SolvedMove>& li
     layout.end();
 }
 
+// A series numbered move by move, the other side passing between them; then the other
+// side's last move, or a series selfmate's replies joined by "/".
+void seriesLine(Layout& layout, Played position, const Solution& solution) {
+    for (std::size_t at = 0; at < solution.line.size(); ++at) {
+        if (at > 0) layout.separator(" ");
+        if (at < static_cast<std::size_t>(solution.moves)) {
+            if (at > 0) {
+                position.record.sideToMove = 1 - position.record.sideToMove;
+                position.record.enPassant.assign(1, '-');
+                if (position.board) {
+                    position.board->side = 1 - position.board->side;
+                    position.board->enPassant = -1;
+                }
+            }
+            layout.number(static_cast<int>(at) + 1, false);
+        }
+        position = layout.move(position, solution.line[at]);
+    }
+    for (std::size_t at = 0; at < solution.variations.size(); ++at) {
+        layout.separator(at == 0 ? " " : "/");
+        layout.move(position, solution.variations[at].move);
+    }
+    layout.end();
+}
+
 }  // namespace
 
 std::vector<SolutionLine> solutionLines(const Solving& solving) {
@@ -128,7 +153,12 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
             defenceLines(layout, passed, defence, 1);
         }
     }
+    const bool series = solving.stipulation.starts_with("ser-");
     for (const Solution& solution : solving.solutions) {
+        if (series) {
+            seriesLine(layout, start, solution);
+            continue;
+        }
         if (!solution.line.empty()) {
             helpLine(layout, start, solution.line, half);
             continue;

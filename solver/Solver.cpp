@@ -26,6 +26,7 @@ constexpr std::array<std::string_view, 3> STATUS_NAMES = {"solved", "stipulation
 constexpr int MOST_DIRECT_MOVES = 8;
 constexpr int MOST_SELF_MOVES = 5;
 constexpr int MOST_HELP_PLIES = 8;
+constexpr int MOST_SERIES_MOVES = 12;
 // How many moves the printed tree of one key may hold before deeper defences are left out.
 constexpr int TREE_BUDGET = 4000;
 
@@ -136,13 +137,15 @@ private:
     std::unique_ptr<Entry, Free> entries_;
 };
 
+Board passed(const Board& board);
+
 // The searches behind every stipulation: the side that forces the goal is the attacker,
 // the other the defender; a length counts the attacker's moves, or the half moves of a
 // helpmate.
 class Search {
 public:
     explicit Search(const Stipulation& stipulation)
-        : aim_(stipulation.aim), goal_(stipulation.goal), memory_(stipulation.aim != Aim::help) {}
+        : aim_(stipulation.aim), goal_(stipulation.goal), memory_(stipulation.aim != Aim::help && !stipulation.series) {}
 
     // Whether the side to move has no move and the goal holds against it.
     [[nodiscard]] bool reached(const Board& board) const {
@@ -230,9 +233,58 @@ public:
         if (plies >= 2 && found.size() + unlisted == before) memory_.store(board, plies, false);
     }
 
+    // Adds every series of `moves` moves of the side to move, the first already in `line`
+    // and played to reach `board`, after which the goal comes: no move but the last gives
+    // check. A series helpmate's line ends with the other side's mating move; a series
+    // selfmate's, with the series, every reply of the other side reaching the goal.
+    void series(const Board& board, int moves, std::vector<Move>& line, std::vector<std::vector<Move>>& found, std::size_t& unlisted) {
+        const auto add = [&] { found.size() < Solving::MOST_LISTED ? found.push_back(line) : void(++unlisted); };
+        if (moves == 0) {
+            ends(board, line, add);
+            return;
+        }
+        // The series side moves again: the other side passed, and no en-passant capture survives that.
+        if (board::inCheck(board)) return;
+        const Board again = passed(board);
+        if (moves >= 2 && memory_.find(again, moves) == Memory::NO) return;
+        const std::size_t before = found.size() + unlisted;
+        MoveList moves_;
+        board::generateMoves(again, moves_);
+        for (const Move move : moves_) {
+            line.push_back(move);
+            series(board::afterMove(again, move), moves - 1, line, found, unlisted);
+            line.pop_back();
+        }
+        if (moves >= 2 && found.size() + unlisted == before) memory_.store(again, moves, false);
+    }
+
     [[nodiscard]] Aim aim() const { return aim_; }
 
 private:
+    // How a series ends, the other side to move after its last move.
+    template <typename Add>
+    void ends(const Board& board, std::vector<Move>& line, const Add& add) const {
+        if (aim_ == Aim::direct) {
+            if (reached(board)) add();
+            return;
+        }
+        MoveList replies;
+        board::generateMoves(board, replies);
+        if (aim_ == Aim::self) {
+            if (replies.size > 0 && std::all_of(replies.begin(), replies.end(), [&](Move reply) { return reached(board::afterMove(board, reply)); })) add();
+            return;
+        }
+        std::optional<Checks> checks;
+        if (goal_ == Goal::mate) checks.emplace(board);
+        for (const Move reply : replies) {
+            if (checks && !checks->mayCheck(board, reply)) continue;
+            if (!reached(board::afterMove(board, reply))) continue;
+            line.push_back(reply);
+            add();
+            line.pop_back();
+        }
+    }
+
     Aim aim_;
     Goal goal_;
     Memory memory_;
@@ -307,6 +359,12 @@ struct Solver::State {
 
     void lookAt(Move first) {
         const Board after = board::afterMove(root, first);
+        if (stipulation.series) {
+            // Shorter series first, each a cook.
+            for (int length = 1; length < stipulation.moves; ++length) shortFound = seriesLines(first, after, length) || shortFound;
+            if (!(shortFound && options.stopOnShortSolutions)) seriesLines(first, after, stipulation.moves);
+            return;
+        }
         if (stipulation.aim == Aim::help) {
             // Shorter lines first, each a cook: the same side starts and the same side mates.
             const int plies = stipulation.moves * 2 + (stipulation.half ? 1 : 0);
@@ -365,6 +423,24 @@ struct Solver::State {
         return !lines.empty() || unlisted > 0;
     }
 
+    // Every series of `length` moves that starts with `first`; whether any.
+    bool seriesLines(Move first, const Board& after, int length) {
+        std::vector<Move> line{first};
+        std::vector<std::vector<Move>> lines;
+        std::size_t unlisted = 0;
+        search->series(after, length - 1, line, lines, unlisted);
+        const std::size_t room = Solving::MOST_LISTED - std::min(Solving::MOST_LISTED, solving.solutions.size());
+        for (std::size_t at = 0; at < lines.size(); ++at) {
+            if (at >= room) {
+                ++solving.unlisted;
+                continue;
+            }
+            solving.solutions.push_back(seriesSolution(lines[at], length));
+        }
+        solving.unlisted += unlisted;
+        return !lines.empty() || unlisted > 0;
+    }
+
     // A first move that fails to exactly one defence, or to as many as the option allows,
     // is a try; a move with one legal answer, which refutes it, is one too.
     void findTry(Move first, const Board& after) {
@@ -389,6 +465,25 @@ struct Solver::State {
         }
     }
 
+    // The series as played, the other side passing between its moves; a series selfmate's
+    // replies, each reaching the goal, as its variations.
+    Solution seriesSolution(const std::vector<Move>& moves, int length) const {
+        Solution solution;
+        solution.moves = length;
+        Board board = root;
+        for (std::size_t at = 0; at < moves.size(); ++at) {
+            if (at > 0 && at < static_cast<std::size_t>(length)) board = passed(board);
+            solution.line.push_back(named(board, moves[at]));
+            board = board::afterMove(board, moves[at]);
+        }
+        if (stipulation.aim == Aim::self) {
+            MoveList replies;
+            board::generateMoves(board, replies);
+            for (const Move reply : replies) solution.variations.push_back(Defence{named(board, reply), {}});
+        }
+        return solution;
+    }
+
     Solution helpSolution(const std::vector<Move>& moves) const {
         Solution solution;
         solution.moves = static_cast<int>(moves.size() / 2);
@@ -409,12 +504,13 @@ Solver::Solver(const FenPosition& position, std::string_view stipulation, const 
     state.options = options;
     const auto parsed = stipulation::read(stipulation);
     const int most = !parsed                        ? 0
+                     : parsed->series             ? MOST_SERIES_MOVES
                      : parsed->aim == Aim::direct ? MOST_DIRECT_MOVES
                      : parsed->aim == Aim::self   ? MOST_SELF_MOVES
                      : parsed->aim == Aim::help   ? MOST_HELP_PLIES / 2
                                                   : 0;
     if (!parsed || parsed->aim == Aim::study || parsed->moves > most ||
-        (parsed->aim == Aim::help && parsed->moves * 2 + (parsed->half ? 1 : 0) > MOST_HELP_PLIES)) {
+        (parsed->aim == Aim::help && !parsed->series && parsed->moves * 2 + (parsed->half ? 1 : 0) > MOST_HELP_PLIES)) {
         state.solving.status = SolveStatus::stipulation;
         return;
     }
@@ -443,7 +539,7 @@ bool Solver::done() const {
 void Solver::step() {
     if (done()) return;
     State& state = *state_;
-    if (state.next == 0 && state.options.setPlay && state.stipulation.aim != Aim::help) {
+    if (state.next == 0 && state.options.setPlay && state.stipulation.aim != Aim::help && !state.stipulation.series) {
         state.budget = TREE_BUDGET;
         state.findSetPlay();
     }

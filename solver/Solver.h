@@ -47,7 +47,9 @@ struct Solution {
     int moves = 0;
     std::vector<Continuation> threat;
     std::vector<Defence> variations;
-    // Helpmates and helpstalemates: the whole line, first move first.
+    // Helpmates and helpstalemates: the whole line, first move first. Series: the series,
+    // and in a series helpmate the other side's last move; a series selfmate's replies,
+    // each reaching the goal, are its variations.
     std::vector<SolvedMove> line;
 };
 
@@ -61,7 +63,8 @@ struct Try {
 
 enum class SolveStatus : std::uint8_t {
     solved,         // solutions holds every solution, perhaps none
-    stipulation,    // not a stipulation the solver takes: #1-#8, =1-=8, h#1-h#4 (h#3.5 too), h=, s#1-s#5, s=1-s=5
+    stipulation,    // not a stipulation the solver takes: #1-#8, =1-=8, h#1-h#4 (h#3.5 too), h=, s#1-s#5, s=1-s=5,
+                    // ser-#, ser-=, ser-h#, ser-h=, ser-s#, ser-s= 1-12
     unplayable,     // the position cannot be played (see Outcome::unplayable)
 };
 

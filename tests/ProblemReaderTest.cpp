@@ -139,7 +139,8 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"White: Kg1 Black: Kg8 #12", "", "stipulation@22"},
         {"White: Kg1 Black: Kg8 #0", "", "stipulation@22"},
         {"White: Kg1 Black: Kg8 #2 h#3", "", "stipulation@25"},
-        {"begin pieces white kg1 black kg8 stipulation ser-h#3 end", "", "stipulation@45"},
+        {"begin pieces white kg1 black kg8 stipulation pser-h#3 end", "", "stipulation@45"},
+        {"begin pieces white kg1 black kg8 stipulation ser-h#3.5 end", "", "stipulation@45"},
         {"White: Kg1 Black: Kg8 (2+1)", "", "count@22"},
         {"forsyth 6k1/8/8 stipulation #2", "", "board@8"},
         {"forsyth 6k1/8/8/8/8/8/8/5RK1/8", "", "board@8"},
@@ -300,6 +301,10 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
          " #2 4k3/8/8/3pP3/8/8/8/R3K2R w K d6 0 1"},
         {"pieces white kb1 black kb8 qa8 stip h#2 option whitetoplay", " h#1.5 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
         {"pieces white kb1 black kb8 qa8 stip h#1 option whitetoplay", " #1 qk6/8/8/8/8/8/8/1K6 w - - 0 1"},
+        // Series: a helpmate's is Black's, any other White's; longer than nine moves too.
+        {"pieces white kb1 black kb8 qa8 stip Ser-H#12", " ser-h#12 qk6/8/8/8/8/8/8/1K6 b - - 0 1"},
+        {"pieces white kb1 black kb8 qa8 stip ser-s=3 next pieces white kb1 black kb8 stip ser-#10",
+         " ser-s=3 qk6/8/8/8/8/8/8/1K6 w - - 0 1 |  ser-#10 1k6/8/8/8/8/8/8/1K6 w - - 0 1"},
         // Beyond orthodox chess, refused where it stands; a twin's fault stays its own.
         {"pieces white kg1 ng5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@17"},
         {"pieces white kg1 royal qd1 neutral pe4 black kg8 condition circe sstipulation white 5s[#] option nowk",

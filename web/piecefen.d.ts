@@ -374,7 +374,8 @@ export type LinePart =
 
 /**
  * Solves an orthodox problem: #1 to #8, =1 to =8, h#1 to h#4 (h#3.5 too), h=, s#1 to s#5,
- * s=1 to s=5; the position's side to move starts. onProgress hears the part of the first
+ * s=1 to s=5, and series of up to 12 moves (ser-#, ser-=, ser-h#, ser-h=, ser-s#, ser-s=);
+ * the position's side to move starts. onProgress hears the part of the first
  * moves done. The options are readProblems()'s: tries, defences, setPlay, noThreat,
  * stopOnShortSolutions, noShortVariations and maxSolutions change the answer (duplex is two calls, the
  * second with the other side to move).

@@ -100,7 +100,7 @@ function readPgn(text) {
 export function looksLikeProblemOrGame(text) {
   if (/^\s*\[\w+\s+"/.test(text) || /^\s*1\.\s*[a-hKQRBNO]/.test(text)) return 'game';
   const words = /\b(white|black|weiss|weiß|schwarz|blancs|noirs|begin|pieces|forsyth|algebraic|stipulation)\b/i;
-  if (words.test(text) || /(^|\s)[hs]?[#=][1-9](\.5)?(\s|$)/.test(text) || /\b[wbs][KQRBNSDTLP][a-h][1-8]/.test(text)) return 'problem';
+  if (words.test(text) || /(^|\s)(ser-)?[hs]?[#=][1-9][0-9]?(\.5)?(\s|$)/i.test(text) || /\b[wbs][KQRBNSDTLP][a-h][1-8]/.test(text)) return 'problem';
   return null;
 }
 
@@ -250,7 +250,7 @@ function solutionShown() {
 }
 
 const STATUS_WORDS = {
-  stipulation: 'The solver takes #1 to #8, =1 to =8, h#1 to h#4 (and h#3.5), h=1 to h=4, s#1 to s#5 and s=1 to s=5.',
+  stipulation: 'The solver takes #1 to #8, =1 to =8, h#1 to h#4 (and h#3.5), h=1 to h=4, s#1 to s#5, s=1 to s=5 and series of up to 12 moves (ser-#, ser-h#, ser-s# and their stalemates).',
   unplayable: 'This position cannot be played: see Legality.',
 };
 

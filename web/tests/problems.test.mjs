@@ -85,6 +85,10 @@ test('solve: helpmates as lines, and what it does not take', () => {
   const help = solve('8/2K4P/8/k5p1/8/1P6/8/8 b - - 0 1', 'h#2');
   assert.deepEqual(help.solutions.map((solution) => solution.line.map((move) => move.uci).join(' ')), ['a5a6 h7h8q a6a7 h8a1']);
   assert.equal(help.text, '1.Ka6 h8=Q 2.Ka7 Qa1#\n');
+  const series = solve('k7/8/1K6/8/8/8/8/7R b - - 0 1', 'ser-h#2');
+  assert.deepEqual(series.solutions.map((solution) => [solution.moves, solution.line.map((move) => move.uci).join(' ')]),
+    [[1, 'a8b8 h1h8'], [2, 'a8b8 b8a8 h1h8']]);
+  assert.equal(series.text, '1.Kb8 Rh8#\n1.Kb8 2.Ka8 Rh8#\n');
   assert.equal(solve('k7/8/1K6/8/8/8/8/8 w - - 0 1', '#9').status, 'stipulation');
   assert.equal(solve('k7/8/1K6/8/8/8/8/K7 w - - 0 1', '#2').status, 'unplayable');
   assert.throws(() => solve(SHORT_CASTLE, 7), TypeError);
