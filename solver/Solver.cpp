@@ -9,6 +9,7 @@
 
 #include "notation/Stipulation.h"
 #include "rules/Board.h"
+#include "solver/MateBound.h"
 
 namespace piecefen {
 
@@ -213,6 +214,11 @@ public:
     void help(const Board& board, int plies, std::vector<Move>& line, std::vector<std::vector<Move>>& found,
               std::size_t& unlisted) {
         if (plies >= 2 && memory_.find(board, plies) == Memory::NO) return;
+        // The side to move at the end is mated; it has half the moves left, the other side the rest.
+        if (plies >= 4 && goal_ == Goal::mate) {
+            const int mated = plies % 2 == 0 ? board.side : 1 - board.side;
+            if (!mateBound::possible(board, mated, plies - plies / 2, plies / 2)) return;
+        }
         const std::size_t before = found.size() + unlisted;
         MoveList moves;
         board::generateMoves(board, moves);
@@ -247,6 +253,11 @@ public:
         if (board::inCheck(board)) return;
         const Board again = passed(board);
         if (moves >= 2 && memory_.find(again, moves) == Memory::NO) return;
+        // A series helpmate's side is mated after its moves; a series mate's side mates.
+        if (goal_ == Goal::mate && aim_ != Aim::self) {
+            const bool helped = aim_ == Aim::help;
+            if (!mateBound::possible(again, helped ? again.side : 1 - again.side, helped ? 1 : moves, helped ? moves : 0)) return;
+        }
         const std::size_t before = found.size() + unlisted;
         MoveList moves_;
         board::generateMoves(again, moves_);
