@@ -557,7 +557,7 @@ private:
         zero_ = zero_ || zero;
         // A twin's own stipulation or condition is one of its changes, not a command.
         while (next_ < tokens_.size() && (isChange(tokens_[next_]) || !isCommand(tokens_[next_]))) {
-            if (!change(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
+            if (!commandChange(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
         }
         twins_.push_back(std::move(made));
     }
@@ -565,7 +565,7 @@ private:
     [[nodiscard]] bool isChange(const Token& token) const { return lookUp(TWIN_COMMANDS, token.text, languages_).meaning >= 0; }
 
     // One change in the solver's words, with the words it takes; false where the next word is none.
-    bool change(Twin& made) {
+    bool commandChange(Twin& made) {
         const Token& token = tokens_[next_];
         const Found found = lookUp(TWIN_COMMANDS, token.text, languages_);
         if (found.meaning < 0) return false;
@@ -597,7 +597,7 @@ private:
                 ++next_;
                 continue;
             }
-            if (!change(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
+            if (!commandChange(made)) twinErrors_.push_back({twins_.size(), ProblemError{ProblemErrorKind::twin, tokens_[next_++].at}});
         }
         twins_.push_back(std::move(made));
     }
@@ -613,10 +613,10 @@ private:
             return true;
         }
         if (text.size() > 1 && (text[0] == '-' || text[0] == '+')) {
-            const auto piece = shortPiece(text.substr(1));
-            if (!piece) return false;
-            Change change{text[0] == '-' ? REMOVE : PLACE, {part(piece->squares)}, token.at};
-            if (!named(change, *piece) || (change.command == PLACE && (change.piece == 0 || change.colour == 0))) {
+            const auto item = shortPiece(text.substr(1));
+            if (!item) return false;
+            Change change{text[0] == '-' ? REMOVE : PLACE, {part(item->squares)}, token.at};
+            if (!named(change, *item) || (change.command == PLACE && (change.piece == 0 || change.colour == 0))) {
                 change.command = -1;
             }
             made.changes.push_back(std::move(change));
