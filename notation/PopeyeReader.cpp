@@ -699,7 +699,7 @@ public:
         const bool own = texts.front().label == "a";
         if (!own || twins_.front().changes.empty()) {
             found.push_back(diagram);
-            found.back().twin = "a";
+            found.back().twin.assign(1, 'a');
             if (own) {
                 first = 1;
                 errorsOf(0, found.back());
