@@ -24,6 +24,17 @@ Played playedOf(FenPosition record) {
     return {std::move(record), board};
 }
 
+// The position with the side to move passing: no en-passant capture survives it.
+Played passedOf(Played position) {
+    position.record.sideToMove = 1 - position.record.sideToMove;
+    position.record.enPassant.assign(1, '-');
+    if (position.board) {
+        position.board->side = 1 - position.board->side;
+        position.board->enPassant = -1;
+    }
+    return position;
+}
+
 // Lays the solution out a line at a time, each move with the position it leads to.
 class Layout {
 public:
@@ -115,14 +126,7 @@ void seriesLine(Layout& layout, Played position, const Solution& solution) {
     for (std::size_t at = 0; at < solution.line.size(); ++at) {
         if (at > 0) layout.separator(" ");
         if (at < static_cast<std::size_t>(solution.moves)) {
-            if (at > 0) {
-                position.record.sideToMove = 1 - position.record.sideToMove;
-                position.record.enPassant.assign(1, '-');
-                if (position.board) {
-                    position.board->side = 1 - position.board->side;
-                    position.board->enPassant = -1;
-                }
-            }
+            if (at > 0) position = passedOf(std::move(position));
             layout.number(static_cast<int>(at) + 1, false);
         }
         position = layout.move(position, solution.line[at]);
@@ -144,10 +148,7 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
     const bool half = solving.stipulation.find(".5") != std::string::npos;
     // Set play first, as if the defender were to move in the diagram.
     if (!solving.setPlay.empty()) {
-        FenPosition passedRecord = solving.position;
-        passedRecord.sideToMove = 1 - passedRecord.sideToMove;
-        passedRecord.enPassant.assign(1, '-');
-        const Played passed = playedOf(std::move(passedRecord));
+        const Played passed = passedOf(start);
         for (const Defence& defence : solving.setPlay) {
             layout.number(1, true);
             defenceLines(layout, passed, defence, 1);
@@ -169,10 +170,7 @@ std::vector<SolutionLine> solutionLines(const Solving& solving) {
             layout.separator(" (");
             layout.number(2, false);
             // What the key threatens is played as if the other side could pass.
-            FenPosition passedRecord = keyed.record;
-            passedRecord.sideToMove = 1 - passedRecord.sideToMove;
-            passedRecord.enPassant.assign(1, '-');
-            const Played passed = playedOf(std::move(passedRecord));
+            const Played passed = passedOf(keyed);
             for (std::size_t at = 0; at < solution.threat.size(); ++at) {
                 if (at > 0) layout.separator("/");
                 layout.move(passed, solution.threat[at].move);

@@ -259,9 +259,9 @@ public:
             if (!mateBound::possible(again, helped ? again.side : 1 - again.side, helped ? 1 : moves, helped ? moves : 0)) return;
         }
         const std::size_t before = found.size() + unlisted;
-        MoveList moves_;
-        board::generateMoves(again, moves_);
-        for (const Move move : moves_) {
+        MoveList next;
+        board::generateMoves(again, next);
+        for (const Move move : next) {
             line.push_back(move);
             series(board::afterMove(again, move), moves - 1, line, found, unlisted);
             line.pop_back();
@@ -422,16 +422,7 @@ struct Solver::State {
         } else {
             search->help(after, plies - 1, line, lines, unlisted);
         }
-        const std::size_t room = Solving::MOST_LISTED - std::min(Solving::MOST_LISTED, solving.solutions.size());
-        for (std::size_t at = 0; at < lines.size(); ++at) {
-            if (at < room) {
-                solving.solutions.push_back(helpSolution(lines[at]));
-            } else {
-                ++solving.unlisted;
-            }
-        }
-        solving.unlisted += unlisted;
-        return !lines.empty() || unlisted > 0;
+        return listed(lines, unlisted, [&](const std::vector<Move>& moves) { return helpSolution(moves); });
     }
 
     // Every series of `length` moves that starts with `first`; whether any.
@@ -440,13 +431,19 @@ struct Solver::State {
         std::vector<std::vector<Move>> lines;
         std::size_t unlisted = 0;
         search->series(after, length - 1, line, lines, unlisted);
+        return listed(lines, unlisted, [&](const std::vector<Move>& moves) { return seriesSolution(moves, length); });
+    }
+
+    // The lines found as solutions up to the most listed, the rest counted; whether any.
+    template <typename Make>
+    bool listed(const std::vector<std::vector<Move>>& lines, std::size_t unlisted, const Make& make) {
         const std::size_t room = Solving::MOST_LISTED - std::min(Solving::MOST_LISTED, solving.solutions.size());
         for (std::size_t at = 0; at < lines.size(); ++at) {
-            if (at >= room) {
+            if (at < room) {
+                solving.solutions.push_back(make(lines[at]));
+            } else {
                 ++solving.unlisted;
-                continue;
             }
-            solving.solutions.push_back(seriesSolution(lines[at], length));
         }
         solving.unlisted += unlisted;
         return !lines.empty() || unlisted > 0;
