@@ -194,7 +194,7 @@ public:
                 index = captionTwin(words, index);
                 continue;
             }
-            if (lower(token.text) == "twins" && colonAfter(token)) {
+            if (token.text.size() == 5 && colonAfter(token) && lower(token.text) == "twins") {
                 index = databaseTwins(words, index);
                 continue;
             }
