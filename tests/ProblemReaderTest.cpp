@@ -307,6 +307,7 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
          " ser-s=3 qk6/8/8/8/8/8/8/1K6 w - - 0 1 |  ser-#10 1k6/8/8/8/8/8/8/1K6 w - - 0 1"},
         // Beyond orthodox chess, refused where it stands; a twin's fault stays its own.
         {"pieces white kg1 ng5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@17"},
+        {"steine weiss kg1 paralysierend sd4 schwarz kg8 forderung #2", " #2 6k1/8/8/8/3N4/8/8/6K1 w - - 0 1 fairy@17"},
         {"pieces white kg1 royal qd1 neutral pe4 black kg8 condition circe sstipulation white 5s[#] option nowk",
          "  6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1 fairy@17 fairy@27 fairy@49 fairy@65 fairy@97"},
         {"pieces white kg1 black kg8 stip #2 option defence foo maxsol threat", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 option@42 option@50 option@54 option@61"},

@@ -51,6 +51,7 @@ TEST(SolveProgram, Usage) {
         {{"--language=it"}, 2, "", "piecefen-solve: the language is en, de or fr, not 'it'"},
         {{"--timeout", "soon"}, 2, "", "piecefen-solve: the timeout is a number of seconds, not 'soon'"},
         {{"--timeout"}, 2, "", "piecefen-solve: option '--timeout' needs a value"},
+        {{"--timeout=-1"}, 2, "", "piecefen-solve: the timeout is a number of seconds, not '-1'"},
         {{"no-such-file.txt"}, 1, "", "piecefen-solve: no-such-file.txt: cannot be read"},
     };
     for (const auto& [words, exitCode, outStart, errStart] : cases) {
@@ -98,6 +99,18 @@ TEST(SolveProgram, SaysWhatItCouldNotDo) {
     ASSERT_NE(at, std::string::npos) << letter.err;
     // "column 1" ends the line, however the system ends lines: it is not "column 10".
     EXPECT_TRUE(at + said.size() < letter.err.size() && (letter.err[at + said.size()] == '\n' || letter.err[at + said.size()] == '\r')) << letter.err;
+    // On the first line the column counts from the text's start.
+    const ::Run first = solveWith({scratchFile("first.txt", "pieces white kg1 xx black kg8 stip #2\n")});
+    EXPECT_NE(first.err.find(": problem 1: unknown-word at line 1, column 18"), std::string::npos) << first.err;
+    // An answer that cannot be written is said so, with status 1.
+    if (*WRITE_FAILURES_UNTRIED == '\0') {
+        ::Setup full;
+        full.program = PIECEFEN_SOLVE_EXECUTABLE;
+        full.out = "/dev/full";
+        const ::Run unwritten = runPiecefen({scratchFile("letter.txt", "pieces white kg1 black kg8 stip #2\n")}, full);
+        EXPECT_EQ(unwritten.exitCode, 1);
+        EXPECT_NE(unwritten.err.find("piecefen-solve: standard output could not be written"), std::string::npos) << unwritten.err;
+    }
     const ::Run untaken = solveWith({scratchFile("long.txt", "pieces white kg1 black kg8 stip h#6\n")});
     EXPECT_EQ(untaken.exitCode, 1);
     EXPECT_NE(untaken.out.find("not a stipulation the solver takes"), std::string::npos);
