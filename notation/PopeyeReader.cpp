@@ -712,12 +712,7 @@ public:
             for (const Change& change : twins_[index].changes) apply(made, change);
             previous = made;
             made.twin = texts[index].label;
-            FenPosition& position = made.position;
-            const auto parsed = stipulation::read(made.stipulation);
-            position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
-            for (int colour = 0; colour < 2; ++colour) {
-                for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = castlingAtHome(position, colour, wing);
-            }
+            problemWords::setSideAndRights(made);
             problemWords::sortErrors(made.errors);
             found.push_back(std::move(made));
         }

@@ -501,12 +501,8 @@ private:
     // The side to move from the stipulation, the rights the board allows, and the checks
     // of the whole board against the count.
     void finish() {
-        FenPosition& position = reading_.position;
-        const auto parsed = stipulation::read(reading_.stipulation);
-        position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
-        for (int colour = 0; colour < 2; ++colour) {
-            for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = castlingAtHome(position, colour, wing);
-        }
+        const FenPosition& position = reading_.position;
+        problemWords::setSideAndRights(reading_);
         int white = 0;
         int black = 0;
         for (const char c : position.board) {
@@ -592,6 +588,15 @@ bool looksLikeFenField(std::string_view text) {
     }
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
     return text.size() == 2 && text[0] >= 'a' && text[0] <= 'h' && (text[1] == '3' || text[1] == '6');
+}
+
+void setSideAndRights(ProblemReading& reading) {
+    FenPosition& position = reading.position;
+    const auto parsed = stipulation::read(reading.stipulation);
+    position.sideToMove = parsed && stipulation::blackStarts(*parsed) ? 1 : 0;
+    for (int colour = 0; colour < 2; ++colour) {
+        for (int wing = 0; wing < 2; ++wing) position.castling[colour][wing] = castlingAtHome(position, colour, wing);
+    }
 }
 
 void sortErrors(std::vector<ProblemError>& errors) {

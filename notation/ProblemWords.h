@@ -21,4 +21,7 @@ bool looksLikeFenField(std::string_view text);
 // The errors in the order of their offsets.
 void sortErrors(std::vector<ProblemError>& errors);
 
+// The side to move the reading's stipulation gives, and the castling rights its board allows.
+void setSideAndRights(ProblemReading& reading);
+
 }  // namespace piecefen::problemWords
