@@ -1,14 +1,16 @@
 #include "solver/Solver.h"
 
 #include <algorithm>
-#include <iterator>
 #include <array>
+#include <atomic>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <utility>
 
 #include "notation/Stipulation.h"
 #include "rules/Board.h"
+#include "solver/Crew.h"
 #include "solver/MateBound.h"
 
 namespace piecefen {
@@ -148,6 +150,9 @@ public:
     explicit Search(const Stipulation& stipulation)
         : aim_(stipulation.aim), goal_(stipulation.goal), memory_(stipulation.aim != Aim::help && !stipulation.series) {}
 
+    // A search on a thread of its own gives up when `stopping` is set, its answer then unused.
+    void watch(const std::atomic<bool>* stopping) { stopping_ = stopping; }
+
     // Whether the side to move has no move and the goal holds against it.
     [[nodiscard]] bool reached(const Board& board) const {
         if (board::inCheck(board) != (goal_ == Goal::mate)) return false;
@@ -156,6 +161,7 @@ public:
 
     // Whether the attacker, to move, forces the goal within `length` moves.
     bool forces(const Board& board, int length) {
+        if (stopped()) return false;
         if (length >= 2) {
             const int known = memory_.find(board, length);
             if (known != Memory::UNKNOWN) return known == Memory::YES;
@@ -213,7 +219,7 @@ public:
     // to move.
     void help(const Board& board, int plies, std::vector<Move>& line, std::vector<std::vector<Move>>& found,
               std::size_t& unlisted) {
-        if (plies >= 2 && memory_.find(board, plies) == Memory::NO) return;
+        if (stopped() || (plies >= 2 && memory_.find(board, plies) == Memory::NO)) return;
         // The side to move at the end is mated; it has half the moves left, the other side the rest.
         if (plies >= 4 && goal_ == Goal::mate) {
             const int mated = plies % 2 == 0 ? board.side : 1 - board.side;
@@ -245,6 +251,7 @@ public:
     // selfmate's, with the series, every reply of the other side reaching the goal.
     void series(const Board& board, int moves, std::vector<Move>& line, std::vector<std::vector<Move>>& found, std::size_t& unlisted) {
         const auto add = [&] { found.size() < Solving::MOST_LISTED ? found.push_back(line) : void(++unlisted); };
+        if (stopped()) return;
         if (moves == 0) {
             ends(board, line, add);
             return;
@@ -272,6 +279,8 @@ public:
     [[nodiscard]] Aim aim() const { return aim_; }
 
 private:
+    [[nodiscard]] bool stopped() const { return stopping_ != nullptr && stopping_->load(std::memory_order_relaxed); }
+
     // How a series ends, the other side to move after its last move.
     template <typename Add>
     void ends(const Board& board, std::vector<Move>& line, const Add& add) const {
@@ -300,6 +309,18 @@ private:
     Goal goal_;
     Memory memory_;
     std::array<Move, MOST_DIRECT_MOVES + 2> killers_{};
+    const std::atomic<bool>* stopping_ = nullptr;
+};
+
+// What looking at one first move found, kept by a thread until the solver takes it in turn.
+struct Look {
+    std::vector<Solution> solutions;
+    std::vector<Try> tries;
+    std::size_t unlisted = 0;
+    // Where the lines of the full length start, and the lines counted before them.
+    std::size_t fullFrom = 0;
+    std::size_t unlistedAtFull = 0;
+    bool shortFound = false;
 };
 
 SolvedMove named(const Board& board, Move move) {
@@ -327,6 +348,73 @@ struct Solver::State {
     std::size_t next = 0;
     std::unique_ptr<Search> search;
     int budget = 0;
+    // Where a helpmate's or series' lines of the full length start in `solving`.
+    std::size_t fullFrom = 0;
+    std::size_t unlistedAtFull = 0;
+    // More threads than one: each has a state of its own, the first moves shared out
+    // between them from `crewFrom` on, and what each found kept in `looks` until taken.
+    unsigned threads = 1;
+    std::size_t crewFrom = 0;
+    std::atomic<bool> stopping{false};
+    std::vector<std::unique_ptr<State>> helpers;
+    std::vector<Look> looks;
+    std::unique_ptr<crew::Crew> crew;
+
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() { stopCrew(); }
+
+    void stopCrew() {
+        stopping.store(true, std::memory_order_relaxed);
+        crew.reset();
+    }
+
+    void startCrew() {
+        crewFrom = next;
+        looks.assign(firsts.size() - crewFrom, Look{});
+        for (unsigned at = 0; at < threads; ++at) {
+            auto helper = std::make_unique<State>();
+            helper->options = options;
+            helper->stipulation = stipulation;
+            helper->root = root;
+            helper->solving.moves = solving.moves;
+            helper->search = std::make_unique<Search>(stipulation);
+            helper->search->watch(&stopping);
+            helpers.push_back(std::move(helper));
+        }
+        crew = std::make_unique<crew::Crew>(threads, looks.size(), [this](std::size_t index, unsigned worker) {
+            State& helper = *helpers[worker];
+            helper.solving.solutions.clear();
+            helper.solving.tries.clear();
+            helper.solving.unlisted = 0;
+            helper.shortFound = false;
+            helper.lookAt(firsts[crewFrom + index]);
+            looks[index] = Look{std::move(helper.solving.solutions), std::move(helper.solving.tries), helper.solving.unlisted,
+                                helper.fullFrom, helper.unlistedAtFull, helper.shortFound};
+        });
+    }
+
+    // What a thread found for one first move, taken in as lookAt() would have found it
+    // here: after a shorter solution elsewhere, the full length is left out if asked.
+    void take(Look& look) {
+        if (stipulation.aim != Aim::help && !stipulation.series) {
+            std::move(look.solutions.begin(), look.solutions.end(), std::back_inserter(solving.solutions));
+            std::move(look.tries.begin(), look.tries.end(), std::back_inserter(solving.tries));
+            return;
+        }
+        shortFound = shortFound || look.shortFound;
+        const bool full = !(shortFound && options.stopOnShortSolutions);
+        const std::size_t end = full ? look.solutions.size() : look.fullFrom;
+        for (std::size_t at = 0; at < end; ++at) {
+            if (solving.solutions.size() < Solving::MOST_LISTED) {
+                solving.solutions.push_back(std::move(look.solutions[at]));
+            } else {
+                ++solving.unlisted;
+            }
+        }
+        solving.unlisted += full ? look.unlisted : look.unlistedAtFull;
+    }
 
     // The attacker's moves that force the goal soonest after `board` (attacker to move),
     // within `most` moves: all of them at the last move, the first before it, with the
@@ -373,6 +461,7 @@ struct Solver::State {
         if (stipulation.series) {
             // Shorter series first, each a cook.
             for (int length = 1; length < stipulation.moves; ++length) shortFound = seriesLines(first, after, length) || shortFound;
+            markFull();
             if (!(shortFound && options.stopOnShortSolutions)) seriesLines(first, after, stipulation.moves);
             return;
         }
@@ -382,6 +471,7 @@ struct Solver::State {
             for (int length = 2 - plies % 2; length < plies; length += 2) {
                 shortFound = helpLines(first, after, length) || shortFound;
             }
+            markFull();
             if (!(shortFound && options.stopOnShortSolutions)) helpLines(first, after, plies);
             return;
         }
@@ -397,6 +487,11 @@ struct Solver::State {
         if (length > 1 && !board::inCheck(after) && !options.noThreat) solution.threat = threat(passed(after), length - 1);
         solution.variations = defences(after, length);
         solving.solutions.push_back(std::move(solution));
+    }
+
+    void markFull() {
+        fullFrom = solving.solutions.size();
+        unlistedAtFull = solving.unlisted;
     }
 
     // The attacker's moves that would force the goal soonest if the defender could pass.
@@ -551,7 +646,13 @@ void Solver::step() {
         state.budget = TREE_BUDGET;
         state.findSetPlay();
     }
-    state.lookAt(state.firsts[state.next]);
+    if (state.threads > 1 && !state.crew) state.startCrew();
+    if (state.crew) {
+        state.crew->waitFor(state.next - state.crewFrom);
+        state.take(state.looks[state.next - state.crewFrom]);
+    } else {
+        state.lookAt(state.firsts[state.next]);
+    }
     ++state.next;
     // Enough solutions: the rest of the first moves are not looked at.
     const auto most = static_cast<std::size_t>(std::max(0, state.options.maxSolutions));
@@ -559,6 +660,11 @@ void Solver::step() {
         state.solving.solutions.resize(most);
         state.next = state.firsts.size();
     }
+    if (done()) state.stopCrew();
+}
+
+void Solver::useThreads(unsigned threads) {
+    if (!state_->crew) state_->threads = std::max(1U, threads);
 }
 
 double Solver::fraction() const {
@@ -571,7 +677,12 @@ const Solving& Solver::result() const {
 }
 
 Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options) {
+    return solve(position, stipulation, options, 1);
+}
+
+Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options, unsigned threads) {
     Solver solver(position, stipulation, options);
+    solver.useThreads(threads);
     while (!solver.done()) solver.step();
     return solver.result();
 }

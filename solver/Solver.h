@@ -113,6 +113,10 @@ public:
     [[nodiscard]] double fraction() const override;
     // The answer so far; the whole answer once done().
     [[nodiscard]] const Solving& result() const;
+    // Looks at the first moves left on this many threads, each step() taking the next
+    // one's answer in turn: the whole answer is the one a single thread gives. Once the
+    // threads are at work a call changes nothing; where the system has none, one works.
+    void useThreads(unsigned threads);
 
 private:
     struct State;
@@ -146,6 +150,9 @@ PIECEFEN_API std::vector<SolutionLine> solutionLines(const Solving& solving);
 
 // The whole answer at once.
 PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options = {});
+// The same answer, the first moves shared out between `threads` threads.
+PIECEFEN_API Solving solve(const FenPosition& position, std::string_view stipulation, const ProblemOptions& options,
+                           unsigned threads);
 
 // A problem as readProblems() reads it, solved as its options ask: its own position, and
 // with `duplex` the other side's too (the same stipulation with the other side to move);

@@ -253,6 +253,42 @@ TEST(Solver, ManySolutionsAreCounted) {
     EXPECT_NE(text.find("\nand " + std::to_string(solving.unlisted) + " more\n"), std::string::npos);
 }
 
+// Threads share out the first moves; the answer is one thread's, in the same order.
+TEST(Solver, ThreadsGiveOneThreadsAnswer) {
+    const auto with = [](auto set) {
+        piecefen::ProblemOptions options;
+        set(options);
+        return options;
+    };
+    const piecefen::ProblemOptions none;
+    const struct {
+        const char* fen;
+        const char* stipulation;
+        piecefen::ProblemOptions options;
+    } rows[] = {
+        {"4k3/8/8/8/8/8/8/RQQQK3 b - - 0 1", "h#2", none},  // past a hundred lines, the rest counted
+        // A short line at an early first move, full lines past a hundred after it.
+        {"1k6/8/1R6/8/6Q1/7R/8/1K6 b - - 0 1", "h#2", with([](auto& o) { o.stopOnShortSolutions = true; })},
+        // ... and a first move whose own full lines pass a hundred.
+        {"Q7/8/4RQK1/8/1B1Q4/8/1k6/8 b - - 0 1", "h#2", with([](auto& o) { o.stopOnShortSolutions = true; })},
+        {"1k6/8/1R6/8/6Q1/7R/8/1K6 b - - 0 1", "h#2", none},
+        {"1k6/8/1R6/8/6Q1/7R/8/1K6 b - - 0 1", "h#2", with([](auto& o) { o.maxSolutions = 3; })},  // the threads stopped
+        {"8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1", "#2", with([](auto& o) { o.defences = 2; })},
+        {"r3k3/2Qp3R/1p6/1b2K3/4p3/8/5p2/8 w - - 0 1", "#4", with([](auto& o) { o.setPlay = true; })},
+        {"2k5/K3Q3/8/8/8/P7/1q5Q/8 w - - 0 1", "ser-s#2", none},
+        {"2K5/8/8/8/3rNk2/2B5/1b6/8 b - - 0 1", "ser-h#3", none},
+    };
+    for (const auto& [fen, stipulation, options] : rows) {
+        const Solving one = piecefen::solve(fenOf(fen), stipulation, options);
+        for (const unsigned threads : {2U, 4U}) {
+            const Solving many = piecefen::solve(fenOf(fen), stipulation, options, threads);
+            EXPECT_EQ(piecefen::solutionText(many), piecefen::solutionText(one)) << fen << ' ' << stipulation << ' ' << threads;
+            EXPECT_EQ(many.unlisted, one.unlisted) << fen << ' ' << stipulation;
+            EXPECT_EQ(many.tries.size(), one.tries.size()) << fen << ' ' << stipulation;
+        }
+    }
+}
+
 // A plain search over the public moves, to hold the solver to: no memory, no order.
 class Plain {
 public:
