@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/Terminal.h"
@@ -20,6 +21,8 @@
 namespace {
 
 constexpr std::string_view NAME = "piecefen-solve";
+// More threads than this only wait for each other, and each keeps megabytes of memory.
+constexpr unsigned MOST_THREADS = 256;
 
 constexpr std::string_view HELP =
     "Usage: piecefen-solve [OPTION]... [FILE]...\n"
@@ -30,6 +33,8 @@ constexpr std::string_view HELP =
     "  --json               one JSON object a problem or twin, a line each\n"
     "  --language=LANGUAGE  en, de or fr: the keywords and piece letters (default: the\n"
     "                       text's own words)\n"
+    "  --threads=N          solve on N threads (default: one a processor); the answer\n"
+    "                       is the same on any number\n"
     "  --timeout=SECONDS    stop a problem after this long and say so\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
@@ -42,6 +47,7 @@ struct Settings {
     bool json = false;
     std::string language;
     double timeout = -1;  // seconds; below zero for none
+    unsigned threads = std::max(1U, std::thread::hardware_concurrency());
     std::vector<std::string> files;
 };
 
@@ -98,6 +104,17 @@ int settingsOf(const std::vector<std::string>& words, Settings& settings) {
                 return 2;
             }
             settings.timeout = seconds;
+        } else if (is("--threads")) {
+            std::string value;
+            if (!valueOf(words, at, "--threads", value)) return 2;
+            std::istringstream in(value);
+            unsigned threads = 0;
+            // A sign is refused before the number is read: unsigned reading takes "-1" as a huge number.
+            if (value.find_first_not_of("0123456789") != std::string::npos || !(in >> threads) || threads < 1 || threads > MOST_THREADS) {
+                usage("the threads are a number from 1 to " + std::to_string(MOST_THREADS) + ", not '" + value + "'");
+                return 2;
+            }
+            settings.threads = threads;
         } else {
             usage("unknown option '" + word + "'");
             return 2;
@@ -200,6 +217,7 @@ private:
     piecefen::Solving solve(const piecefen::FenPosition& position, const piecefen::ProblemReading& reading, const std::string& label,
                             bool& timedOut) const {
         piecefen::Solver solver(position, reading.stipulation, reading.options);
+        solver.useThreads(settings_.threads);
         const auto start = std::chrono::steady_clock::now();
         while (!solver.done()) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -192,6 +192,14 @@ BENCHMARK_CAPTURE(solve, twoMover16, "2n2K2/1Q3Pr1/3pk3/5bp1/4p1q1/2B1nNNB/8/8 w
 BENCHMARK_CAPTURE(solve, threeMover13, "3k4/3P3P/1P5Q/8/5r1p/1KB5/P6p/b1b2B2 w - - 0 1", "#3")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(solve, helpmateInThree8, "3b3b/8/3P3P/1K1B4/8/r6k/8/8 b - - 0 1", "h#3")->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A helpmate in three of 19 pieces that takes a second on one thread (Popeye's example
+// intell.inp, its 39th problem), on one thread and on two: the answer is the same.
+void solveOnThreads(benchmark::State& state) {
+    const FenPosition position = fenOf("5B2/2p1p3/1p2pp1b/5P1b/2p1k2q/6rp/p3B1P1/R3K3 b Q - 0 1");
+    for (auto _ : state) benchmark::DoNotOptimize(piecefen::solve(position, "h#3", {}, static_cast<unsigned>(state.range(0))));
+}
+BENCHMARK(solveOnThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
 // As composers ask: a four-mover (Popeye's castling example) and a selfmate in three with
 // set play (Popeye's example), each with its tries.
 void solveAsAsked(benchmark::State& state, const std::string& line, const std::string& stipulation) {

@@ -52,6 +52,10 @@ TEST(SolveProgram, Usage) {
         {{"--timeout", "soon"}, 2, "", "piecefen-solve: the timeout is a number of seconds, not 'soon'"},
         {{"--timeout"}, 2, "", "piecefen-solve: option '--timeout' needs a value"},
         {{"--timeout=-1"}, 2, "", "piecefen-solve: the timeout is a number of seconds, not '-1'"},
+        {{"--threads=0"}, 2, "", "piecefen-solve: the threads are a number from 1 to 256, not '0'"},
+        {{"--threads", "-1"}, 2, "", "piecefen-solve: the threads are a number from 1 to 256, not '-1'"},
+        {{"--threads=257"}, 2, "", "piecefen-solve: the threads are a number from 1 to 256, not '257'"},
+        {{"--threads=2x"}, 2, "", "piecefen-solve: the threads are a number from 1 to 256, not '2x'"},
         {{"no-such-file.txt"}, 1, "", "piecefen-solve: no-such-file.txt: cannot be read"},
     };
     for (const auto& [words, exitCode, outStart, errStart] : cases) {
@@ -70,6 +74,8 @@ TEST(SolveProgram, SolvesEveryProblemAndTwin) {
     EXPECT_EQ(run.out, lines({"Problem 1: A. Composer, Die Schwalbe 1990", "k7/8/1K6/8/8/8/8/7R w - - 0 1  #2", "1...Kb8 2.Rh8#",
                               "1.Kc7!", "1...Ka7 2.Ra1#", "", "Problem 2 a)", "k7/8/1K6/8/8/8/8/7R b - - 0 1  h#1",
                               "1.Kb8 Rh8#", "", "Problem 2 b)", "k7/8/1K6/8/8/8/7R/8 b - - 0 1  h#1", "1.Kb8 Rh8#", ""}));
+    // On one thread or three, the same.
+    for (const char* threads : {"--threads=1", "--threads=3"}) EXPECT_EQ(solveWith({threads, scratchFile("two-problems.txt", TWO_PROBLEMS)}).out, run.out);
     // As JSON, one object a line, each with its reading and solving.
     const ::Run json = solveWith({"--json", scratchFile("two-problems.txt", TWO_PROBLEMS)});
     EXPECT_EQ(json.exitCode, 0);
