@@ -10,6 +10,10 @@
 // caller's own thread does each piece when it is waited for.
 namespace piecefen::crew {
 
+// Whether the system has threads, as the build says: without them a caller can leave out
+// the code that would share work.
+constexpr bool HAS_THREADS = PIECEFEN_HAS_THREADS;
+
 class Crew {
 public:
     // `work(index, worker)` does piece `index` on the worker numbered `worker`, 0 to

@@ -646,8 +646,8 @@ void Solver::step() {
         state.budget = TREE_BUDGET;
         state.findSetPlay();
     }
-    if (state.threads > 1 && !state.crew) state.startCrew();
-    if (state.crew) {
+    if (crew::HAS_THREADS && state.threads > 1 && !state.crew) state.startCrew();
+    if (crew::HAS_THREADS && state.crew) {
         state.crew->waitFor(state.next - state.crewFrom);
         state.take(state.looks[state.next - state.crewFrom]);
     } else {
