@@ -71,6 +71,51 @@ struct Finding {
     [[nodiscard]] bool enough() const { return found; }
 };
 
+// Keeps of the moves only those that may give check: a piece's moves to the squares its
+// kind checks the other king from, every move of a piece alone between that king and a
+// slider of its own side, promotions, en passant and castling. (A slider cannot uncover
+// its own check by moving away along the line: it would be giving check already.)
+struct Checking : Mapping {
+    std::array<Squares, KIND_COUNT> byKind{};
+    Squares uncovering = 0;
+    const Board* board = nullptr;
+
+    explicit Checking(const Board& on) : board(&on) {
+        const int them = 1 - on.side;
+        const int king = on.king(them);
+        const auto at = static_cast<std::size_t>(king);
+        const Squares occupied = on.occupied();
+        const Squares diagonal = bishopAttacks(king, occupied);
+        const Squares straight = rookAttacks(king, occupied);
+        byKind[KNIGHT] = KNIGHT_ATTACKS[at];
+        byKind[PAWN] = PAWN_ATTACKS[static_cast<std::size_t>(them)][at];
+        byKind[BISHOP] = diagonal;
+        byKind[ROOK] = straight;
+        byKind[QUEEN] = diagonal | straight;
+        const Squares ours = on.colours[static_cast<std::size_t>(on.side)];
+        const Squares sliders = ours & (((on.kinds[BISHOP] | on.kinds[QUEEN]) & bishopAttacks(king, 0)) |
+                                        ((on.kinds[ROOK] | on.kinds[QUEEN]) & rookAttacks(king, 0)));
+        for (Squares left = sliders; left != 0; left &= left - 1) {
+            const Squares blockers = between(king, std::countr_zero(left)) & occupied;
+            if (std::popcount(blockers) == 1 && (blockers & ours) != 0) uncovering |= blockers;
+        }
+    }
+
+    void moves(int from, Squares to) {
+        if ((uncovering >> from & 1U) == 0) to &= byKind[static_cast<std::size_t>(board->kindOn(from))];
+        Mapping::moves(from, to);
+    }
+    void pawnMoves(Squares to, int back) {
+        const Squares uncovered = back > 0 ? uncovering >> back : uncovering << -back;
+        Mapping::pawnMoves(to & (byKind[PAWN] | uncovered), back);
+    }
+    // The king's moves and castling, and en passant.
+    void move(int from, int to) {
+        const bool king = (board->kinds[KING] >> from & 1U) != 0;
+        if (!king || (uncovering >> from & 1U) != 0 || to - from == 2 || from - to == 2) Mapping::move(from, to);
+    }
+};
+
 // Hands the pawn moves to `targets` on to the sink, those onto the last rank as promotions.
 template <typename Sink>
 void pawnMoves(Sink& sink, Squares targets, int back) {
@@ -358,9 +403,10 @@ Board afterMove(const Board& board, Move move) {
     return next;
 }
 
-void generateMoves(const Board& board, MoveList& list) {
-    Mapping mapping;
-    generate(board, mapping);
+namespace {
+
+// The moves a mapping gathered, as a list in order.
+void listOf(const Board& board, const Mapping& mapping, MoveList& list) {
     const Squares pawns = board.kinds[PAWN];
     for (Squares movers = mapping.movers; movers != 0; movers &= movers - 1) {
         const int from = std::countr_zero(movers);
@@ -374,6 +420,20 @@ void generateMoves(const Board& board, MoveList& list) {
             }
         }
     }
+}
+
+}  // namespace
+
+void generateMoves(const Board& board, MoveList& list) {
+    Mapping mapping;
+    generate(board, mapping);
+    listOf(board, mapping, list);
+}
+
+void generateChecks(const Board& board, MoveList& list) {
+    Checking checking(board);
+    generate(board, checking);
+    listOf(board, checking, list);
 }
 
 std::uint64_t countMoves(const Board& board) {

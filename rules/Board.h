@@ -262,6 +262,9 @@ struct MoveList {
 
 // Every legal move of the side to move, by `from`, then `to`, then q, r, b, n.
 void generateMoves(const Board& board, MoveList& list);
+// The legal moves that may give check, in the same order: every checking move is among
+// them, with few others (a discovering piece's every move, each promotion).
+void generateChecks(const Board& board, MoveList& list);
 // How many legal moves the side to move has, counted without listing them.
 std::uint64_t countMoves(const Board& board);
 // Whether the side to move has a legal move, found without looking for the rest.

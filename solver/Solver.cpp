@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <iterator>
-#include <optional>
 #include <utility>
 
 #include "notation/Stipulation.h"
@@ -49,47 +48,6 @@ std::uint64_t hashOf(const Board& board) {
     for (const auto squares : board.colours) mix(squares);
     return hash;
 }
-
-// The squares from which each kind of the side to move would check the other king, and
-// its pieces that uncover a check by moving: a move that gives check is among those these
-// allow, so a mate is looked for only there. (A slider cannot uncover its own check by
-// moving away along the line: it would be giving check already, which no legal board has.)
-class Checks {
-public:
-    explicit Checks(const Board& board) : occupied_(board.occupied()) {
-        const int them = 1 - board.side;
-        const int king = board.king(them);
-        const auto at = static_cast<std::size_t>(king);
-        const board::Squares diagonal = board::bishopAttacks(king, occupied_);
-        const board::Squares straight = board::rookAttacks(king, occupied_);
-        byKind_[KNIGHT] = board::KNIGHT_ATTACKS[at];
-        byKind_[PAWN] = board::PAWN_ATTACKS[static_cast<std::size_t>(them)][at];
-        byKind_[BISHOP] = diagonal;
-        byKind_[ROOK] = straight;
-        byKind_[QUEEN] = diagonal | straight;
-        const board::Squares ours = board.colours[static_cast<std::size_t>(board.side)];
-        const board::Squares sliders =
-            ours & (((board.kinds[BISHOP] | board.kinds[QUEEN]) & board::bishopAttacks(king, 0)) |
-                    ((board.kinds[ROOK] | board.kinds[QUEEN]) & board::rookAttacks(king, 0)));
-        for (board::Squares left = sliders; left != 0; left &= left - 1) {
-            const board::Squares between = board::between(king, std::countr_zero(left)) & occupied_;
-            if (std::popcount(between) == 1 && (between & ours) != 0) uncovering_ |= between;
-        }
-    }
-
-    [[nodiscard]] bool mayCheck(const Board& board, Move move) const {
-        if (move.promotion != 0 || (uncovering_ >> move.from & 1U) != 0) return true;
-        const int kind = board.kindOn(move.from);
-        if (kind == KING) return move.to - move.from == 2 || move.from - move.to == 2;
-        if (kind == PAWN && move.to == board.enPassant) return true;
-        return (byKind_[static_cast<std::size_t>(kind)] >> move.to & 1U) != 0;
-    }
-
-private:
-    board::Squares occupied_;
-    std::array<board::Squares, KIND_COUNT> byKind_{};
-    board::Squares uncovering_ = 0;
-};
 
 // What earlier searches found, one board a slot, the newest kept: a search with a board
 // in memory need not be done again. Boards are compared whole, so nothing is guessed.
@@ -167,14 +125,12 @@ public:
             if (known != Memory::UNKNOWN) return known == Memory::YES;
         }
         MoveList moves;
-        board::generateMoves(board, moves);
         // A direct mate's last move checks.
         if (length == 1 && aim_ == Aim::direct && goal_ == Goal::mate) {
-            const Checks checks(board);
-            return std::any_of(moves.begin(), moves.end(), [&](Move move) {
-                return checks.mayCheck(board, move) && reached(board::afterMove(board, move));
-            });
+            board::generateChecks(board, moves);
+            return std::any_of(moves.begin(), moves.end(), [&](Move move) { return reached(board::afterMove(board, move)); });
         }
+        board::generateMoves(board, moves);
         const bool forced =
             std::any_of(moves.begin(), moves.end(), [&](Move move) { return loses(board::afterMove(board, move), length); });
         if (length >= 2) memory_.store(board, length, forced);
@@ -227,12 +183,13 @@ public:
         }
         const std::size_t before = found.size() + unlisted;
         MoveList moves;
-        board::generateMoves(board, moves);
         // The mating move checks.
-        std::optional<Checks> checks;
-        if (plies == 1 && goal_ == Goal::mate) checks.emplace(board);
+        if (plies == 1 && goal_ == Goal::mate) {
+            board::generateChecks(board, moves);
+        } else {
+            board::generateMoves(board, moves);
+        }
         for (const Move move : moves) {
-            if (checks && !checks->mayCheck(board, move)) continue;
             const Board next = board::afterMove(board, move);
             line.push_back(move);
             if (plies == 1) {
@@ -289,15 +246,17 @@ private:
             return;
         }
         MoveList replies;
-        board::generateMoves(board, replies);
+        // A helpmate's mating move checks.
+        if (aim_ == Aim::help && goal_ == Goal::mate) {
+            board::generateChecks(board, replies);
+        } else {
+            board::generateMoves(board, replies);
+        }
         if (aim_ == Aim::self) {
             if (replies.size > 0 && std::all_of(replies.begin(), replies.end(), [&](Move reply) { return reached(board::afterMove(board, reply)); })) add();
             return;
         }
-        std::optional<Checks> checks;
-        if (goal_ == Goal::mate) checks.emplace(board);
         for (const Move reply : replies) {
-            if (checks && !checks->mayCheck(board, reply)) continue;
             if (!reached(board::afterMove(board, reply))) continue;
             line.push_back(reply);
             add();
