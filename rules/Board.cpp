@@ -45,6 +45,8 @@ struct Mapping {
     // A pawn's move to a back rank is always a promotion, so the targets say it already.
     void promotions(Squares to, int back) { pawnMoves(to, back); }
     void move(int from, int to) { moves(from, bit(to)); }
+    // The squares the king's steps are looked at for: all of them.
+    [[nodiscard]] static Squares kingSteps(int /*king*/) { return ~Squares{0}; }
     static constexpr bool full = true;
 };
 
@@ -55,6 +57,7 @@ struct Counting {
     void pawnMoves(Squares targets, int /*back*/) { count += static_cast<std::uint64_t>(std::popcount(targets)); }
     void promotions(Squares targets, int /*back*/) { count += 4 * static_cast<std::uint64_t>(std::popcount(targets)); }
     void move(int /*from*/, int /*to*/) { ++count; }
+    [[nodiscard]] static Squares kingSteps(int /*king*/) { return ~Squares{0}; }
     static constexpr bool full = true;
 };
 
@@ -67,6 +70,7 @@ struct Finding {
     void pawnMoves(Squares targets, int /*back*/) { found = found || targets != 0; }
     void promotions(Squares targets, int /*back*/) { found = found || targets != 0; }
     void move(int /*from*/, int /*to*/) { found = true; }
+    [[nodiscard]] static Squares kingSteps(int /*king*/) { return ~Squares{0}; }
     static constexpr bool full = false;
     [[nodiscard]] bool enough() const { return found; }
 };
@@ -109,6 +113,8 @@ struct Checking : Mapping {
         const Squares uncovered = back > 0 ? uncovering >> back : uncovering << -back;
         Mapping::pawnMoves(to & (byKind[PAWN] | uncovered), back);
     }
+    // A king's step checks only by uncovering, so where it cannot, no step is looked at.
+    [[nodiscard]] Squares kingSteps(int king) const { return (uncovering >> king & 1U) != 0 ? ~Squares{0} : 0; }
     // The king's moves and castling, and en passant.
     void move(int from, int to) {
         const bool king = (board->kinds[KING] >> from & 1U) != 0;
@@ -138,7 +144,7 @@ void generate(const Board& board, Sink& sink) {
 
     // 1. The king, to every square no enemy attacks once the king has left its own.
     const Squares withoutKing = occupied ^ bit(king);
-    for (Squares targets = KING_ATTACKS[static_cast<std::size_t>(king)] & ~own; targets != 0; targets &= targets - 1) {
+    for (Squares targets = KING_ATTACKS[static_cast<std::size_t>(king)] & ~own & sink.kingSteps(king); targets != 0; targets &= targets - 1) {
         const int to = std::countr_zero(targets);
         if (attackersOf(board, to, them, withoutKing) == 0) sink.move(king, to);
     }
