@@ -32,9 +32,27 @@ constexpr int MOST_SERIES_MOVES = 12;
 // How many moves the printed tree of one key may hold before deeper defences are left out.
 constexpr int TREE_BUDGET = 4000;
 
-bool sameBoard(const Board& a, const Board& b) {
-    return a.kinds == b.kinds && a.colours == b.colours && a.side == b.side && a.castling == b.castling &&
-           a.enPassant == b.enPassant;
+// A board in half the bytes, all of it: each square's kind plus one in three planes of
+// bits, White's squares, and the side to move, castling rights and en-passant square.
+struct Key {
+    std::array<board::Squares, 3> planes;
+    board::Squares white;
+    std::uint16_t state;
+
+    bool operator==(const Key&) const = default;
+};
+
+Key keyOf(const Board& board) {
+    Key key{};
+    for (int kind = 0; kind < KIND_COUNT; ++kind) {
+        for (std::size_t plane = 0; plane < key.planes.size(); ++plane) {
+            if (((kind + 1) >> plane & 1) != 0) key.planes[plane] |= board.kinds[static_cast<std::size_t>(kind)];
+        }
+    }
+    key.white = board.colours[WHITE];
+    key.state = static_cast<std::uint16_t>(static_cast<unsigned>(board.side) | board.castling << 1U |
+                                           static_cast<unsigned>(board.enPassant + 1) << 5U);
+    return key;
 }
 
 std::uint64_t hashOf(const Board& board) {
@@ -54,30 +72,58 @@ std::uint64_t hashOf(const Board& board) {
 class Memory {
 public:
     // `monotone`: a goal forced in n moves is forced in more, and one not forced in n is
-    // not forced in fewer; otherwise only the same length counts.
-    explicit Memory(bool monotone) : monotone_(monotone) {}
+    // not forced in fewer. Otherwise only the same length counts, and a board keeps every
+    // length found to fail: a helpmate's shorter lines meet the same boards as its longer.
+    // `slots`, a power of two, is how many boards it keeps.
+    Memory(bool monotone, std::size_t slots) : monotone_(monotone), slots_(slots) {}
 
     // The answer for the board and length, if known.
     [[nodiscard]] int find(const Board& board, int length) const {
         if (!entries_) return UNKNOWN;
-        const Entry& entry = entries_.get()[slot(board)];
-        if (entry.length == 0 || !sameBoard(entry.board, board)) return UNKNOWN;
+        const std::size_t at = slot(board);
+        const Entry& entry = entries_.get()[at];
+        const Key key = keyOf(board);
+        if (!monotone_) {
+            const Entry& other = entries_.get()[at ^ 1U];
+            if ((entry.failed >> length & 1U) != 0 && entry.key == key) return NO;
+            return (other.failed >> length & 1U) != 0 && other.key == key ? NO : UNKNOWN;
+        }
+        if (entry.length == 0 || entry.key != key) return UNKNOWN;
         if (entry.length == length) return entry.forced ? YES : NO;
-        if (!monotone_) return UNKNOWN;
         if (entry.forced && entry.length < length) return YES;
         if (!entry.forced && entry.length > length) return NO;
         return UNKNOWN;
     }
+    // Where the memory is not monotone, only failures are kept.
     void store(const Board& board, int length, bool forced) {
         // Made on first use, as zeroed pages that the system hands out as they are touched:
         // a two-mover never needs it, and it is megabytes.
         // Without it the search is slower but the same.
-        if (!entries_) entries_.reset(static_cast<Entry*>(std::calloc(SLOTS, sizeof(Entry))));
+        if (!entries_) entries_.reset(static_cast<Entry*>(std::calloc(slots_, sizeof(Entry))));
         if (!entries_) return;
-        entries_.get()[slot(board)] = Entry{board, static_cast<std::int8_t>(length), forced};
+        const std::size_t at = slot(board);
+        const Key key = keyOf(board);
+        if (monotone_) {
+            entries_.get()[at] = Entry{key, static_cast<std::int8_t>(length), forced, 0};
+        } else if (!forced) {
+            // Two slots a board: the first keeps the longest failure, whose search took
+            // longest; the second the newest.
+            const auto failed = static_cast<std::uint16_t>(1U << length);
+            Entry& kept = entries_.get()[at & ~std::size_t{1}];
+            Entry& newest = entries_.get()[at | 1U];
+            if (kept.failed != 0 && kept.key == key) {
+                kept.failed = static_cast<std::uint16_t>(kept.failed | failed);
+            } else if (newest.failed != 0 && newest.key == key) {
+                newest.failed = static_cast<std::uint16_t>(newest.failed | failed);
+            } else if (failed >= kept.failed) {
+                newest = kept;
+                kept = Entry{key, 0, false, failed};
+            } else {
+                newest = Entry{key, 0, false, failed};
+            }
+        }
     }
 
-    static constexpr std::size_t SLOTS = std::size_t{1} << 16;
     static constexpr int UNKNOWN = -1;
     static constexpr int NO = 0;
     static constexpr int YES = 1;
@@ -85,16 +131,18 @@ public:
 private:
     // All zero is an empty slot, as calloc() gives it.
     struct Entry {
-        Board board;
-        std::int8_t length;
+        Key key;
+        std::int8_t length;      // monotone: the length known
         bool forced;
+        std::uint16_t failed;    // otherwise: a bit for each length known to fail
     };
-    [[nodiscard]] static std::size_t slot(const Board& board) { return hashOf(board) & (SLOTS - 1); }
+    [[nodiscard]] std::size_t slot(const Board& board) const { return hashOf(board) & (slots_ - 1); }
     struct Free {
         void operator()(Entry* entries) const { std::free(entries); }
     };
 
     bool monotone_;
+    std::size_t slots_;
     std::unique_ptr<Entry, Free> entries_;
 };
 
@@ -106,7 +154,9 @@ Board passed(const Board& board);
 class Search {
 public:
     explicit Search(const Stipulation& stipulation)
-        : aim_(stipulation.aim), goal_(stipulation.goal), memory_(stipulation.aim != Aim::help && !stipulation.series) {}
+        : aim_(stipulation.aim),
+          goal_(stipulation.goal),
+          memory_(stipulation.aim != Aim::help && !stipulation.series, slotsFor(stipulation)) {}
 
     // A search on a thread of its own gives up when `stopping` is set, its answer then unused.
     void watch(const std::atomic<bool>* stopping) { stopping_ = stopping; }
@@ -236,6 +286,14 @@ public:
     [[nodiscard]] Aim aim() const { return aim_; }
 
 private:
+    // The longer a helpmate or series, the more boards its search meets again: 2.5 MB of
+    // memory for short ones and direct play, 10 MB for a helpmate in three, 40 MB beyond.
+    static std::size_t slotsFor(const Stipulation& stipulation) {
+        const int plies = stipulation.series ? stipulation.moves : stipulation.moves * 2 + (stipulation.half ? 1 : 0);
+        const int bits = stipulation.aim != Aim::help && !stipulation.series ? 16 : plies <= 4 ? 16 : plies <= 6 ? 18 : 20;
+        return std::size_t{1} << bits;
+    }
+
     [[nodiscard]] bool stopped() const { return stopping_ != nullptr && stopping_->load(std::memory_order_relaxed); }
 
     // How a series ends, the other side to move after its last move.
