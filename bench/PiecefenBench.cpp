@@ -200,6 +200,15 @@ void solveOnThreads(benchmark::State& state) {
 }
 BENCHMARK(solveOnThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
+// The helpmates measured against the composers' own solver (Popeye's examples intell.inp
+// and hpint.inp): Moser's h#4 and its twin, Ebert's h#3, Steudel's two h=4. One thread,
+// one run each: the slowest take a minute.
+BENCHMARK_CAPTURE(solve, helpmateMoser, "2K5/8/8/8/3rNk2/2B5/1b6/8 b - - 0 1", "h#4")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(solve, helpmateMoserTwin, "1bK5/8/8/8/3rNk2/2B5/8/8 b - - 0 1", "h#4")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(solve, helpmateEbert, "8/8/8/1nk5/1rp5/6P1/8/R3K3 b Q - 0 1", "h#3")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(solve, helpstalemateSteudel, "8/8/6KP/8/8/8/1pp1Rppp/k7 b - - 0 1", "h=4")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(solve, helpstalemateSteudel2, "8/7K/6P1/8/8/8/1pp1Rppp/k7 b - - 0 1", "h=4")->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // As composers ask: a four-mover (Popeye's castling example) and a selfmate in three with
 // set play (Popeye's example), each with its tries.
 void solveAsAsked(benchmark::State& state, const std::string& line, const std::string& stipulation) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <thread>
 
 #include <piecefen/notation/Problem.h>
 #include <piecefen/solver/Solver.h>
@@ -12,6 +14,11 @@ using piecefen::Solving;
 
 namespace {
 
+// Steudel's two h=4 (hpint.inp 33 and 34), Moser's h#4 and its twin (intell.inp 3), and intell.inp 104.
+const std::set<std::string> SLOWEST = {
+    "8/8/6KP/8/8/8/1pp1Rppp/k7 b - - 0 1", "8/7K/6P1/8/8/8/1pp1Rppp/k7 b - - 0 1", "2K5/8/8/8/3rNk2/2B5/1b6/8 b - - 0 1",
+    "1bK5/8/8/8/3rNk2/2B5/8/8 b - - 0 1", "1r6/7B/4k3/1p2n3/3b2p1/2p5/5RpP/6Kb b - - 0 1"};
+
 // Every orthodox twin of Popeye's published inputs, solved as its options ask: the keys,
 // the tries with their refutations where the option asks for them, and every helpmate
 // line, as Popeye gives them. Slow, so the quick runs leave it out.
@@ -20,10 +27,12 @@ TEST(PublishedSolutions, AsPopeyeSolvesThem) {
     for (const published::Problem& problem : published::problems()) {
         const auto readings = piecefen::readProblems(problem.text, problem.language);
         for (const published::Case& expected : problem.cases) {
-            // Helpmates in four take this search minutes each; the faster search will take them.
-            if (expected.skip || expected.stipulation.starts_with("h#4") || expected.stipulation.starts_with("h=4")) continue;
+            // Five helpmates in four take this search ten seconds to a minute each: the
+            // benchmarks measure Moser's and Steudel's.
+            if (expected.skip || SLOWEST.contains(expected.fen)) continue;
             const piecefen::ProblemReading& reading = readings.at(expected.twin);
-            const Solving solving = piecefen::solve(reading.position, reading.stipulation, reading.options);
+            // On every core, which gives the one thread's answer.
+            const Solving solving = piecefen::solve(reading.position, reading.stipulation, reading.options, std::max(1U, std::thread::hardware_concurrency()));
             const std::string where = problem.name + " " + expected.stipulation + " " + expected.fen;
             ++solved;
             if (!expected.lines.empty() || (expected.keys.empty() && expected.stipulation[0] == 'h')) {
@@ -58,7 +67,7 @@ TEST(PublishedSolutions, AsPopeyeSolvesThem) {
             EXPECT_EQ(tries, published) << where;
         }
     }
-    EXPECT_EQ(solved, 400U);
+    EXPECT_EQ(solved, 424U);
 }
 
 }  // namespace
