@@ -54,6 +54,11 @@ TEST(ProblemReader, EveryFormAndLanguage) {
         {"anfang steine weiss kg1 tf1 bf2g2h2 schwarz kg8 bf7g7h7 forderung s#3 ende", "", SHORT_CASTLE, "s#3", "de"},
         {"debut pieces blanc rg1 tf1 pf2g2h2 noir rg8 pf7g7h7 enonce #2 fin", "", SHORT_CASTLE, "#2", "fr"},
         {"forsyth 6k1/5ppp/8/8/8/8/5PPP/5RK1 stipulation h#2.5", "", SHORT_CASTLE, "h#2.5", "en"},
+        // The English keyword "stipulation" says B is a bishop, after any form's pieces.
+        {"White: Kg1 Bb2; Black: Kg8 stipulation #2", "", "6k1/8/8/8/8/8/1B6/6K1 w - - 0 1", "#2", "en"},
+        // skak's board alone says how the pieces are written; and with no space before the stipulation.
+        {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1} \\#2", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
+        {"\\fenboard{6k1/8/8/8/8/8/8/5RK1 w - - 0 1}\\showboard\\#2", "", "6k1/8/8/8/8/8/8/5RK1 w - - 0 1", "#2", "en"},
         // "pieces" is French too, so the English keyword "stipulation" says B is a bishop.
         {"pieces white kg1 bb2 black kg8 stipulation #2", "", "6k1/8/8/8/8/8/1B6/6K1 w - - 0 1", "#2", "en"},
         {"author Somebody Else\nforsyth 6k1/5ppp/8/8/8/8/5PPP/5SK1\nstipulation #3", "", "6k1/5ppp/8/8/8/8/5PPP/5NK1 w - - 0 1", "#3", "en"},
@@ -123,6 +128,9 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"White: Kg1 Qz9 Black: Kg8 Mate", "", "square@11 unknown-word@26"},
         // A rank 0 is no square, nor is a square with more after it; a lone colon is no word.
         {"White: Kg1 Ra0 Black: Kg8", "", "square@11"},
+        // A Forsyth rank of more than eight squares, or with a sign in it, is no board.
+        {"\\fenboard{8k/8/8/8/8/8/8/K7 w - - 0 1} \\#2", "", "no-pieces@0 board@10"},
+        {"\\fenboard{6k1/8/8/8/8/8/8/K5-1 w - - 0 1} \\#2", "", "board@10"},
         {"White: Kg1x Black: Kg8", "", "square@7"},
         {"White: Kg1 : Black: Kg8", "", "unknown-word@11"},
         // No i-file; a word after a piece letter that starts with no file is no square.
@@ -305,6 +313,8 @@ TEST(ProblemReader, SolverInputCommandsAndTwins) {
         {"pieces white kb1 black kb8 qa8 stip Ser-H#12", " ser-h#12 qk6/8/8/8/8/8/8/1K6 b - - 0 1"},
         {"pieces white kb1 black kb8 qa8 stip ser-s=3 next pieces white kb1 black kb8 stip ser-#10",
          " ser-s=3 qk6/8/8/8/8/8/8/1K6 w - - 0 1 |  ser-#10 1k6/8/8/8/8/8/8/1K6 w - - 0 1"},
+        // Read with its 9, though the solver takes twelve moves at most.
+        {"pieces white kb1 black kb8 stip ser-#19", " ser-#19 1k6/8/8/8/8/8/8/1K6 w - - 0 1"},
         // Beyond orthodox chess, refused where it stands; a twin's fault stays its own.
         {"pieces white kg1 ng5 black kg8 stip #2", " #2 6k1/8/8/8/8/8/8/6K1 w - - 0 1 fairy@17"},
         {"steine weiss kg1 paralysierend sd4 schwarz kg8 forderung #2", " #2 6k1/8/8/8/3N4/8/8/6K1 w - - 0 1 fairy@17"},
@@ -404,8 +414,14 @@ TEST(ProblemReader, SolverInputOptionsAndData) {
     for (const auto& [word, field] : FLAGS) {
         piecefen::ProblemOptions alone;
         alone.*field = true;
-        EXPECT_EQ(piecefen::readProblems(std::string("pieces white kg1 black kg8 stip #2 option ") + word).front().options, alone) << word;
+        const ProblemReading read = piecefen::readProblems(std::string("pieces white kg1 black kg8 stip #2 option ") + word).front();
+        EXPECT_EQ(read.options, alone) << word;
+        // ... and written back, that option alone.
+        EXPECT_EQ(piecefen::readProblems(piecefen::writeProblem(read, "popeye")).front().options, alone) << word;
     }
+    // No option, no option line.
+    EXPECT_EQ(piecefen::writeProblem(piecefen::readProblems("pieces white kg1 black kg8 stip #2").front(), "popeye").find("option"),
+              std::string::npos);
     // German and French options by their own names.
     EXPECT_EQ(piecefen::readProblems("steine weiss kg1 schwarz kg8 forderung #2 option verf widerl 3 satz vari weissbeginnt")
                   .front().options.defences, 3);
