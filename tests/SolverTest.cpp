@@ -126,6 +126,8 @@ TEST(Solver, TextAsComposersWriteIt) {
         {"7k/8/6K1/8/8/8/8/1R6 b - - 0 1", "h#1", "1.Kg8 Rb8#\n"},
         {"8/2K4P/8/k5p1/8/1P6/8/8 b - - 0 1", "h#2", "1.Ka6 h8=Q 2.Ka7 Qa1#\n"},
         {"8/k7/3KR3/6n1/8/8/8/8 w - - 0 1", "h#1.5", "1...Kc7 2.Ka8 Ra6#\n"},
+        // Ebert's h#3 (Popeye's intell.inp) with the colours changed: White is mated, Black castles.
+        {"r3k3/8/6p1/1RP5/1NK5/8/8/8 w q - 0 1", "h#3", "1.Kd5 O-O-O+ 2.Kc6 Re8 3.Nd5 Re6#\n"},
         // Series: numbered move by move, a shorter series first; the other side's last move
         // after a helpmate's series, and every reply after a selfmate's.
         {"k7/8/1K6/8/8/8/8/7R b - - 0 1", "ser-h#2", "1.Kb8 Rh8#\n1.Kb8 2.Ka8 Rh8#\n"},
