@@ -84,6 +84,7 @@ public:
         const Entry& entry = entries_.get()[at];
         const Key key = keyOf(board);
         if (!monotone_) {
+            if (length < 0 || length >= LENGTHS) return UNKNOWN;
             const Entry& other = entries_.get()[at ^ 1U];
             if ((entry.failed >> length & 1U) != 0 && entry.key == key) return NO;
             return (other.failed >> length & 1U) != 0 && other.key == key ? NO : UNKNOWN;
@@ -105,7 +106,7 @@ public:
         const Key key = keyOf(board);
         if (monotone_) {
             entries_.get()[at] = Entry{key, static_cast<std::int8_t>(length), forced, 0};
-        } else if (!forced) {
+        } else if (!forced && length >= 0 && length < LENGTHS) {
             // Two slots a board: the first keeps the longest failure, whose search took
             // longest; the second the newest.
             const auto failed = static_cast<std::uint16_t>(1U << length);
@@ -129,6 +130,8 @@ public:
     static constexpr int YES = 1;
 
 private:
+    // The lengths a board's failures are kept for: a helpmate's plies, a series' moves.
+    static constexpr int LENGTHS = 16;
     // All zero is an empty slot, as calloc() gives it.
     struct Entry {
         Key key;
