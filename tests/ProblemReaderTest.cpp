@@ -401,6 +401,10 @@ TEST(ProblemReader, SolverInputOptionsAndData) {
         EXPECT_EQ(again.data, first.data) << text;
         EXPECT_EQ(errorsOf(again), "") << text;
     }
+    // Black's double step written as the pawn played it, not as White's.
+    EXPECT_NE(piecefen::writeProblem(piecefen::readProblems("pieces white ke1 pe5 black ke8 pd5 stip #2 option enpassant d7d6d5").front(), "popeye")
+                  .find("enpassant d7d6d5"),
+              std::string::npos);
     // Each option alone sets its own field and no other.
     const std::pair<const char*, bool piecefen::ProblemOptions::*> FLAGS[] = {
         {"try", &piecefen::ProblemOptions::tries}, {"setplay", &piecefen::ProblemOptions::setPlay},
