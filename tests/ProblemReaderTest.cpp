@@ -128,6 +128,7 @@ TEST(ProblemReader, ErrorsAndWhere) {
         {"White: Kg1 Qz9 Black: Kg8 Mate", "", "square@11 unknown-word@26"},
         // A rank 0 is no square, nor is a square with more after it; a lone colon is no word.
         {"White: Kg1 Ra0 Black: Kg8", "", "square@11"},
+        {"White: Kg1 Rh10 Black: Kg8", "", "square@11"},  // on the h-file, still a square's error
         // A Forsyth rank of more than eight squares, or with a sign in it, is no board.
         {"\\fenboard{8k/8/8/8/8/8/8/K7 w - - 0 1} \\#2", "", "no-pieces@0 board@10"},
         {"\\fenboard{6k1/8/8/8/8/8/8/K5-1 w - - 0 1} \\#2", "", "board@10"},
