@@ -21,6 +21,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Linked statically: under qemu-user a dynamically linked program that starts a thread
+# hangs before the thread exists (Debian 12's qemu 7.2 and glibc 2.36 on arm64), where a
+# static one runs as on the real machine.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
 # qemu names a few processors its own way; -L finds the target's C library.
 set(PIECEFEN_QEMU_CPU ${PIECEFEN_TARGET_CPU})
 if(PIECEFEN_TARGET_CPU MATCHES "^i[3-6]86$")
