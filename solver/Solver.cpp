@@ -139,7 +139,7 @@ private:
         bool forced;
         std::uint16_t failed;    // otherwise: a bit for each length known to fail
     };
-    [[nodiscard]] std::size_t slot(const Board& board) const { return hashOf(board) & (slots_ - 1); }
+    [[nodiscard]] std::size_t slot(const Board& board) const { return static_cast<std::size_t>(hashOf(board) & (slots_ - 1)); }
     struct Free {
         void operator()(Entry* entries) const { std::free(entries); }
     };
