@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <string>
 
-// From the source tree, as the board's own header is not installed.
-#include "position/FenPosition.h"
-#include "rules/Board.h"
-#include "rules/Illegalities.h"
-#include "rules/Moves.h"
+#include <piecefen/position/FenPosition.h>
+#include <piecefen/rules/Moves.h>
+#include <piecefen/rules/Illegalities.h>
 
 using piecefen::FenPosition;
 using piecefen::Move;
@@ -92,24 +89,15 @@ TEST(Moves, PerftOfThePublishedPositions) {
 }
 
 // perft(2) is the sum over the moves of the next position's number of moves, every move
-// gives a record that can be played, and the move played reads back from its SAN and UCI;
-// the moves that may check, a list of their own, hold every move whose SAN says check.
+// gives a record that can be played, and the move played reads back from its SAN and UCI.
 TEST(Moves, RandomGamesAgreeWithThemselves) {
     std::mt19937 random(20261209);
     for (int game = 0; game < 40; ++game) {
         FenPosition position = fenOf(START);
         for (int ply = 0; ply < 120; ++ply) {
             const auto moves = piecefen::legalMoves(position);
-            piecefen::board::MoveList checks;
-            piecefen::board::generateChecks(*piecefen::board::boardOf(position), checks);
-            const std::vector<Move> mayCheck(checks.begin(), checks.end());
-            ASSERT_TRUE(std::includes(moves.begin(), moves.end(), mayCheck.begin(), mayCheck.end())) << position.toFen();
             std::uint64_t replies = 0;
             for (const Move move : moves) {
-                const char last = piecefen::san(position, move).back();
-                if (last == '+' || last == '#') {
-                    ASSERT_TRUE(std::binary_search(mayCheck.begin(), mayCheck.end(), move)) << position.toFen() << ' ' << piecefen::uci(move);
-                }
                 const FenPosition next = piecefen::play(position, move);
                 replies += piecefen::legalMoves(next).size();
                 ASSERT_NE(piecefen::outcome(next), Outcome::unplayable) << position.toFen() << ' ' << piecefen::uci(move);
