@@ -10,7 +10,8 @@
 namespace piecefen::crew {
 
 struct Crew::Threads {
-    Work work;
+    Work work = nullptr;
+    void* context = nullptr;
     std::size_t count = 0;
     std::mutex mutex;
     std::condition_variable finished;
@@ -20,9 +21,10 @@ struct Crew::Threads {
     std::vector<std::thread> running;
 };
 
-Crew::Crew(unsigned workers, std::size_t count, Work work) : threads_(std::make_unique<Threads>()) {
+Crew::Crew(unsigned workers, std::size_t count, Work work, void* context) : threads_(std::make_unique<Threads>()) {
     Threads& threads = *threads_;
-    threads.work = std::move(work);
+    threads.work = work;
+    threads.context = context;
     threads.count = count;
     threads.done.assign(count, false);
     for (unsigned worker = 0; worker < std::max(1U, workers); ++worker) {
@@ -35,7 +37,7 @@ Crew::Crew(unsigned workers, std::size_t count, Work work) : threads_(std::make_
                     if (shared.stopping || shared.next >= shared.count) return;
                     index = shared.next++;
                 }
-                shared.work(index, worker);
+                shared.work(shared.context, index, worker);
                 {
                     const std::lock_guard lock(shared.mutex);
                     shared.done[index] = true;

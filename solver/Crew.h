@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 
 // Numbered pieces of work shared out between threads, taken in order of their numbers,
@@ -16,11 +15,12 @@ constexpr bool HAS_THREADS = PIECEFEN_HAS_THREADS;
 
 class Crew {
 public:
-    // `work(index, worker)` does piece `index` on the worker numbered `worker`, 0 to
-    // workers-1; no two calls share a worker at the same time.
-    using Work = std::function<void(std::size_t index, unsigned worker)>;
+    // `work(context, index, worker)` does piece `index` on the worker numbered `worker`, 0
+    // to workers-1; no two calls share a worker at the same time. A plain function, so that
+    // no type of the caller's needs its type information exported.
+    using Work = void (*)(void* context, std::size_t index, unsigned worker);
 
-    Crew(unsigned workers, std::size_t count, Work work);
+    Crew(unsigned workers, std::size_t count, Work work, void* context);
     // Hands out no more work and waits for every thread: work under way that should end
     // sooner must be told so by its caller.
     ~Crew();

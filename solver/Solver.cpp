@@ -403,16 +403,21 @@ struct Solver::State {
             helper->search->watch(&stopping);
             helpers.push_back(std::move(helper));
         }
-        crew = std::make_unique<crew::Crew>(threads, looks.size(), [this](std::size_t index, unsigned worker) {
-            State& helper = *helpers[worker];
-            helper.solving.solutions.clear();
-            helper.solving.tries.clear();
-            helper.solving.unlisted = 0;
-            helper.shortFound = false;
-            helper.lookAt(firsts[crewFrom + index]);
-            looks[index] = Look{std::move(helper.solving.solutions), std::move(helper.solving.tries), helper.solving.unlisted,
-                                helper.fullFrom, helper.unlistedAtFull, helper.shortFound};
-        });
+        crew = std::make_unique<crew::Crew>(
+            threads, looks.size(), [](void* state, std::size_t index, unsigned worker) { static_cast<State*>(state)->lookInTurn(index, worker); },
+            this);
+    }
+
+    // A thread's look at the first move `index` of those shared out, kept for step().
+    void lookInTurn(std::size_t index, unsigned worker) {
+        State& helper = *helpers[worker];
+        helper.solving.solutions.clear();
+        helper.solving.tries.clear();
+        helper.solving.unlisted = 0;
+        helper.shortFound = false;
+        helper.lookAt(firsts[crewFrom + index]);
+        looks[index] = Look{std::move(helper.solving.solutions), std::move(helper.solving.tries), helper.solving.unlisted,
+                            helper.fullFrom, helper.unlistedAtFull, helper.shortFound};
     }
 
     // What a thread found for one first move, taken in as lookAt() would have found it
