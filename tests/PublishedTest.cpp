@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
-#include <thread>
 
 #include <piecefen/notation/Problem.h>
 #include <piecefen/solver/Solver.h>
@@ -31,8 +29,8 @@ TEST(PublishedSolutions, AsPopeyeSolvesThem) {
             // benchmarks measure Moser's and Steudel's.
             if (expected.skip || SLOWEST.contains(expected.fen)) continue;
             const piecefen::ProblemReading& reading = readings.at(expected.twin);
-            // On every core, which gives the one thread's answer.
-            const Solving solving = piecefen::solve(reading.position, reading.stipulation, reading.options, std::max(1U, std::thread::hardware_concurrency()));
+            // On two threads, as many as CI's machines have cores: the answer is one thread's.
+            const Solving solving = piecefen::solve(reading.position, reading.stipulation, reading.options, 2);
             const std::string where = problem.name + " " + expected.stipulation + " " + expected.fen;
             ++solved;
             if (!expected.lines.empty() || (expected.keys.empty() && expected.stipulation[0] == 'h')) {
