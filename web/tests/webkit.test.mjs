@@ -67,7 +67,8 @@ test('WebKit: the example typed, a piece from the palette, Black to move, a move
   await click('#import');
   await until('return document.getElementById("fen").value', '7k/8/6K1/8/8/8/8/1R6 b - - 0 1');
   await click('#solve');
-  for (let tries = 0; tries < 100 && await run('return document.getElementById("solution").textContent') === ''; ++tries) {
+  // As long as the endgame's wait: WebKit's worker can take many seconds to start solving.
+  for (let tries = 0; tries < 300 && await run('return document.getElementById("solution").textContent') === ''; ++tries) {
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
   await until('return document.getElementById("solution").textContent', '1.Kg8 Rb8#');
