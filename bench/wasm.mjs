@@ -95,3 +95,38 @@ for (const [name, fen, stipulation, aim, times] of [
   for (let i = 0; i < times; ++i) sink ^= piecefen.solve(fen, stipulation).solutions.length;
   console.log(`solve ${name}: ${(Number(process.hrtime.bigint() - start) / times / 1e6).toFixed(2)} ms (aim: native under ${aim}, this at most three times native)`);
 }
+
+// Helpmates through the module, as the C++ benchmarks time them, then shared out between
+// two workers as the page shares them: each looks at a share of the first moves, then one
+// solves the rest and passes over what led nowhere.
+{
+  const { Worker } = await import('node:worker_threads');
+  const helper = `
+    const { parentPort, workerData } = require('node:worker_threads');
+    import(workerData.url).then((piecefen) => parentPort.on('message', ({ fen, stipulation, share }) =>
+      parentPort.postMessage(piecefen.solve(fen, stipulation, { share }).barren)));`;
+  const url = new URL(`file://${build}/npm/piecefen-node.js`).href;
+  const workers = [0, 1].map(() => new Worker(helper, { eval: true, workerData: { url } }));
+  const ask = (worker, request) => new Promise((resolve) => { worker.once('message', resolve); worker.postMessage(request); });
+  for (const [name, fen, stipulation] of [
+    ['h#3 of 8 pieces (Ebert)', '8/8/8/1nk5/1rp5/6P1/8/R3K3 b Q - 0 1', 'h#3'],
+    ['h#3 of 19 pieces (intelligent mode\'s #39)', '5B2/2p1p3/1p2pp1b/5P1b/2p1k2q/6rp/p3B1P1/R3K3 b Q - 0 1', 'h#3'],
+  ]) {
+    // Each timed the second time, when the engine has compiled the module's hot code fully.
+    const barrenOf = () => Promise.all(workers.map((worker, part) => ask(worker, { fen, stipulation, share: { part, parts: 2 } })));
+    await barrenOf();
+    piecefen.solve(fen, stipulation);
+    let start = process.hrtime.bigint();
+    const whole = piecefen.solve(fen, stipulation);
+    const one = Number(process.hrtime.bigint() - start) / 1e6;
+    start = process.hrtime.bigint();
+    const barren = (await barrenOf()).flat();
+    const shares = Number(process.hrtime.bigint() - start) / 1e6;
+    const shared = piecefen.solve(fen, stipulation, { passOver: barren });
+    const two = Number(process.hrtime.bigint() - start) / 1e6;
+    console.log(`  shares ${shares.toFixed(0)} ms, then ${(two - shares).toFixed(0)} ms for ${piecefen.legalMoves(fen).length - barren.length} first moves`);
+    if (shared.text !== whole.text) throw new Error(`${name}: two workers gave another answer`);
+    console.log(`solve ${name}: ${one.toFixed(0)} ms in one, ${two.toFixed(0)} ms in two workers (${(one / two).toFixed(2)} times as fast)`);
+  }
+  await Promise.all(workers.map((worker) => worker.terminate()));
+}

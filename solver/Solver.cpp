@@ -379,6 +379,9 @@ struct Solver::State {
     std::vector<std::unique_ptr<State>> helpers;
     std::vector<Look> looks;
     std::unique_ptr<crew::Crew> crew;
+    // The first moves passed over, by place (empty: none), and those that added nothing.
+    std::vector<bool> passing;
+    std::vector<std::size_t> barren;
 
     State() = default;
     State(const State&) = delete;
@@ -410,6 +413,7 @@ struct Solver::State {
 
     // A thread's look at the first move `index` of those shared out, kept for step().
     void lookInTurn(std::size_t index, unsigned worker) {
+        if (passes(crewFrom + index)) return;
         State& helper = *helpers[worker];
         helper.solving.solutions.clear();
         helper.solving.tries.clear();
@@ -418,6 +422,10 @@ struct Solver::State {
         helper.lookAt(firsts[crewFrom + index]);
         looks[index] = Look{std::move(helper.solving.solutions), std::move(helper.solving.tries), helper.solving.unlisted,
                             helper.fullFrom, helper.unlistedAtFull, helper.shortFound};
+    }
+
+    [[nodiscard]] bool passes(std::size_t place) const {
+        return place < passing.size() && passing[place];
     }
 
     // What a thread found for one first move, taken in as lookAt() would have found it
@@ -672,11 +680,16 @@ void Solver::step() {
         state.findSetPlay();
     }
     if (crew::HAS_THREADS && state.threads > 1 && !state.crew) state.startCrew();
-    if (crew::HAS_THREADS && state.crew) {
-        state.crew->waitFor(state.next - state.crewFrom);
-        state.take(state.looks[state.next - state.crewFrom]);
-    } else {
-        state.lookAt(state.firsts[state.next]);
+    Solving& solving = state.solving;
+    const std::array<std::size_t, 3> before{solving.solutions.size(), solving.tries.size(), solving.unlisted};
+    if (!state.passes(state.next)) {
+        if (crew::HAS_THREADS && state.crew) {
+            state.crew->waitFor(state.next - state.crewFrom);
+            state.take(state.looks[state.next - state.crewFrom]);
+        } else {
+            state.lookAt(state.firsts[state.next]);
+        }
+        if (before == std::array{solving.solutions.size(), solving.tries.size(), solving.unlisted}) state.barren.push_back(state.next);
     }
     ++state.next;
     // Enough solutions: the rest of the first moves are not looked at.
@@ -690,6 +703,26 @@ void Solver::step() {
 
 void Solver::useThreads(unsigned threads) {
     if (!state_->crew) state_->threads = std::max(1U, threads);
+}
+
+void Solver::share(std::size_t part, std::size_t parts) {
+    State& state = *state_;
+    state.passing.resize(state.firsts.size());
+    for (std::size_t place = 0; place < state.firsts.size(); ++place) {
+        if (parts == 0 || place % parts != part) state.passing[place] = true;
+    }
+}
+
+void Solver::passOver(const std::vector<std::size_t>& places) {
+    State& state = *state_;
+    state.passing.resize(state.firsts.size());
+    for (const std::size_t place : places) {
+        if (place < state.passing.size()) state.passing[place] = true;
+    }
+}
+
+const std::vector<std::size_t>& Solver::barren() const {
+    return state_->barren;
 }
 
 double Solver::fraction() const {

@@ -118,6 +118,17 @@ public:
     // threads are at work a call changes nothing; where the system has none, one works.
     void useThreads(unsigned threads);
 
+    // For a caller that shares the first moves out between workers of its own (a web page's):
+    // each worker's solver looks at a share and says which first moves added nothing, then
+    // one solver passes over all of those and gives the whole answer, the same as if it had
+    // looked at every first move. A place is a first move's turn among the solver's own.
+    // Looks only at the first moves whose place is `part` modulo `parts`; before step().
+    void share(std::size_t part, std::size_t parts);
+    // Passes over the first moves at these places; before step().
+    void passOver(const std::vector<std::size_t>& places);
+    // The places of the first moves looked at that added no solution, try or counted line.
+    [[nodiscard]] const std::vector<std::size_t>& barren() const;
+
 private:
     struct State;
     std::unique_ptr<State> state_;

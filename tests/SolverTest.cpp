@@ -255,8 +255,8 @@ TEST(Solver, ManySolutionsAreCounted) {
     EXPECT_NE(text.find("\nand " + std::to_string(solving.unlisted) + " more\n"), std::string::npos);
 }
 
-// Threads share out the first moves; the answer is one thread's, in the same order.
-TEST(Solver, ThreadsGiveOneThreadsAnswer) {
+// Threads or workers share out the first moves; the answer is one thread's, in the same order.
+TEST(Solver, SharedOutGivesOneThreadsAnswer) {
     const auto with = [](auto set) {
         piecefen::ProblemOptions options;
         set(options);
@@ -287,6 +287,25 @@ TEST(Solver, ThreadsGiveOneThreadsAnswer) {
             EXPECT_EQ(piecefen::solutionText(many), piecefen::solutionText(one)) << fen << ' ' << stipulation << ' ' << threads;
             EXPECT_EQ(many.unlisted, one.unlisted) << fen << ' ' << stipulation;
             EXPECT_EQ(many.tries.size(), one.tries.size()) << fen << ' ' << stipulation;
+        }
+        // Shared out as a page's workers share them: each looks at a share, then one solver
+        // passes over every first move that added nothing (on threads too).
+        for (const std::size_t parts : {2U, 3U}) {
+            std::vector<std::size_t> barren;
+            for (std::size_t part = 0; part < parts; ++part) {
+                piecefen::Solver scan(fenOf(fen), stipulation, options);
+                scan.share(part, parts);
+                while (!scan.done()) scan.step();
+                for (const std::size_t place : scan.barren()) EXPECT_EQ(place % parts, part) << fen << ' ' << stipulation;
+                barren.insert(barren.end(), scan.barren().begin(), scan.barren().end());
+            }
+            piecefen::Solver last(fenOf(fen), stipulation, options);
+            last.passOver(barren);
+            last.useThreads(static_cast<unsigned>(parts - 1));
+            while (!last.done()) last.step();
+            EXPECT_EQ(piecefen::solutionText(last.result()), piecefen::solutionText(one)) << fen << ' ' << stipulation << ' ' << parts;
+            EXPECT_EQ(last.result().unlisted, one.unlisted) << fen << ' ' << stipulation;
+            EXPECT_EQ(last.result().tries.size(), one.tries.size()) << fen << ' ' << stipulation;
         }
     }
 }

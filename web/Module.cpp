@@ -380,6 +380,27 @@ void piecefen_solve_start(const char* fen, std::size_t fenSize, const char* stip
     work() = solver();
 }
 
+// The problem lined up looks only at the first moves whose place is `part` modulo `parts`.
+void piecefen_solve_share(std::uint32_t part, std::uint32_t parts) {
+    if (solver() != nullptr) solver()->share(part, parts);
+}
+
+// The problem lined up passes over the first move at this place.
+void piecefen_solve_pass_over(std::uint32_t place) {
+    if (solver() != nullptr) solver()->passOver({place});
+}
+
+// The places of the first moves looked at that added nothing, as a JSON array.
+char* piecefen_solve_barren() {
+    piecefen::JsonWriter out;
+    out.beginArray();
+    if (solver() != nullptr) {
+        for (const std::size_t place : solver()->barren()) out.number(static_cast<std::int64_t>(place));
+    }
+    out.endArray();
+    return answer(out.str());
+}
+
 // The answer, with the composers' text beside the data.
 char* piecefen_solve_result() {
     piecefen::JsonWriter out;

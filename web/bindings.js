@@ -295,7 +295,7 @@ export function bind(wasm) {
       if (typeof given !== 'string' || given.includes('\n')) throw new TypeError('piecefen: writeProblem expected stipulation to be one line');
       return call(wasm.piecefen_write_problem, [fen, given, form], text);
     },
-    solve: (fen, stipulation, { onProgress, options = {} } = {}) => {
+    solve: (fen, stipulation, { onProgress, options = {}, share, passOver = [] } = {}) => {
       expectText('solve', 'fen', fen);
       expectText('solve', 'stipulation', stipulation);
       if (onProgress !== undefined && typeof onProgress !== 'function') throw new TypeError('piecefen: solve expected onProgress to be a function');
@@ -307,9 +307,23 @@ export function bind(wasm) {
       };
       const flags = (options.tries ? 1 : 0) | (options.setPlay ? 2 : 0) | (options.noThreat ? 4 : 0) | (options.stopOnShortSolutions ? 8 : 0) |
         (options.noShortVariations ? 16 : 0);
+      const place = (value, name) => {
+        if (!Number.isInteger(value) || value < 0 || value > 0x7fffffff) throw new TypeError(`piecefen: solve expected ${name} to be a whole number`);
+        return value;
+      };
+      if (share !== undefined) {
+        if (share === null || typeof share !== 'object') throw new TypeError('piecefen: solve expected share to be { part, parts }');
+        if (place(share.part, 'share.part') >= place(share.parts, 'share.parts')) throw new TypeError('piecefen: solve expected share.part to be less than share.parts');
+      }
+      if (!Array.isArray(passOver)) throw new TypeError('piecefen: solve expected passOver to be an array of places');
+      passOver.forEach((value) => place(value, 'passOver\'s places'));
       withTexts(wasm.piecefen_solve_start, [fen, stipulation], [flags, count('defences', 1), count('maxSolutions', 0)]);
+      if (share !== undefined) wasm.piecefen_solve_share(share.part, share.parts);
+      for (const value of passOver) wasm.piecefen_solve_pass_over(value);
       inSlices(onProgress);
-      return read(wasm.piecefen_solve_result(), json);
+      const solving = read(wasm.piecefen_solve_result(), json);
+      if (share !== undefined) solving.barren = read(wasm.piecefen_solve_barren(), json);
+      return solving;
     },
     endgameCoverage: (fen) => coverageNames[withTexts(wasm.piecefen_endgame_coverage, [expectText('endgameCoverage', 'fen', fen)])],
     endgameTable: (fen) => call(wasm.piecefen_endgame_table, [expectText('endgameTable', 'fen', fen)], text) || null,

@@ -383,4 +383,15 @@ export type LinePart =
 export function solve(fen: string, stipulation: string, options?: {
   onProgress?: (progress: { fraction: number }) => void;
   options?: Partial<ProblemOptions>;
-}): Solving;
+  /**
+   * For sharing the work out between workers: look only at the first moves whose place
+   * (their turn among the solver's own) is `part` modulo `parts`. The answer then has
+   * `barren`, the places looked at that added nothing.
+   */
+  share?: { part: number; parts: number };
+  /**
+   * The places every share's `barren` gave: passed over, the answer is the same as if they
+   * had been looked at.
+   */
+  passOver?: number[];
+}): Solving & { barren?: number[] };

@@ -4,7 +4,7 @@
 // the board when chosen, and the problem written out in each form.
 import { START, count, element, item, piecefen } from './library.js';
 import { edit, render, state, wantedOf } from './state.js';
-import { ask, joinWorker, restartWorker } from './worker-client.js';
+import { WORKERS, ask, joinWorker, restartWorker } from './worker-client.js';
 
 const LANGUAGE_NAMES = { en: 'English', de: 'German', fr: 'French' };
 const ERROR_WORDS = {
@@ -28,7 +28,10 @@ const OPTION_WORDS = [['tries', 'tries'], ['setPlay', 'set play'], ['noThreat', 
 export const FORMS = [['popeye', 'Popeye'], ['pdb', 'PDB'], ['yacpdb', 'YACPDB'], ['latex-diagram', 'LaTeX diagram'],
   ['latex-skak', 'LaTeX skak'], ['caption', 'Caption']];
 
-let progress = null;   // while solving: { fen, stipulation, percent }
+// While solving: { fen, stipulation, percent, run }, and while the workers each look at a
+// share of the first moves, `shares` (each one's percent), `left` and the `barren` first moves.
+let progress = null;
+let runs = 0;          // which search a worker's message belongs to
 let answer = null;     // the last answer: { fen, stipulation, solving }
 let exported = null;   // the form last exported: { form, text }
 // The problems of the last import, where it held more than one (twins count each):
@@ -163,8 +166,18 @@ export function setStipulation(text) {
 
 joinWorker({
   heard(data) {
+    if (progress === null || data.run !== progress.run) return;
     if ('progressOf' in data) {
-      progress = { ...progress, percent: data.percent };
+      // The shares and the last search count alike: the last passes over most first moves.
+      const at = data.part === -1 ? progress.shares.length - 1 : data.part;
+      const shares = progress.shares.map((each, index) => (index === at ? data.percent : each));
+      progress = { ...progress, shares, percent: Math.floor(shares.reduce((sum, each) => sum + each) / shares.length) };
+    } else if ('scanned' in data) {
+      progress.barren.push(...data.barren);
+      progress.left -= 1;
+      // Every share looked at: the first worker gives the whole answer, passing over what added nothing.
+      if (progress.left === 0) ask({ solve: { ...progress.request, passOver: progress.barren } });
+      return;
     } else if ('solved' in data) {
       progress = null;
       answer = { fen: data.solved, stipulation: data.stipulation, solving: data.solving };
@@ -210,9 +223,17 @@ export function solveProblem() {
   }
   // What an earlier action said goes: this one speaks for itself.
   state.status = '';
-  progress = { fen: state.fen, stipulation: state.stipulation, percent: 0 };
+  runs += 1;
+  const request = { fen: state.fen, stipulation: state.stipulation, options, run: runs };
+  // With one worker it looks at every first move itself; with more, each first looks at a share.
+  const shares = WORKERS === 1 ? [0] : Array(WORKERS + 1).fill(0);
+  progress = { fen: state.fen, stipulation: state.stipulation, percent: 0, run: runs, request, shares, left: WORKERS, barren: [] };
   answer = null;
-  ask({ solve: { fen: state.fen, stipulation: state.stipulation, options } });
+  if (WORKERS === 1) {
+    ask({ solve: request });
+  } else {
+    for (let part = 0; part < WORKERS; part += 1) ask({ solve: { ...request, share: { part, parts: WORKERS } } }, part);
+  }
   render();
 }
 

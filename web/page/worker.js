@@ -21,10 +21,11 @@ self.onmessage = ({ data }) => {
     return;
   }
   if (data.solve) {
-    const { fen, stipulation, options } = data.solve;
-    const tell = teller({ progressOf: fen });
-    const solving = piecefen.solve(fen, stipulation, { onProgress: ({ fraction }) => tell(fraction), options: options ?? {} });
-    self.postMessage({ solved: fen, stipulation, solving });
+    // A share of a search says only which of its first moves added nothing.
+    const { fen, stipulation, options, run, share, passOver } = data.solve;
+    const tell = teller({ progressOf: fen, run, part: share?.part ?? -1 });
+    const solving = piecefen.solve(fen, stipulation, { onProgress: ({ fraction }) => tell(fraction), options: options ?? {}, share, passOver });
+    self.postMessage(share ? { scanned: fen, run, barren: solving.barren } : { solved: fen, stipulation, solving, run });
     return;
   }
   const { fen } = data;

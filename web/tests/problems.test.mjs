@@ -95,6 +95,35 @@ test('solve: helpmates as lines, and what it does not take', () => {
   assert.throws(() => solve(SHORT_CASTLE, '#2', { onProgress: 1 }), TypeError);
 });
 
+test('solve: shared out as workers share it, the answer is the whole one', () => {
+  const rows = [
+    ['k7/8/1K6/8/8/8/8/7R b - - 0 1', 'h#2', {}],
+    ['k7/8/1K6/8/8/8/8/7R b - - 0 1', 'h#2', { stopOnShortSolutions: true }],
+    ['8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1', '#2', { setPlay: true }],
+  ];
+  let passedOver = 0;
+  for (const [fen, stipulation, options] of rows) {
+    const whole = solve(fen, stipulation, { options });
+    for (const parts of [2, 3]) {
+      const barren = [];
+      for (let part = 0; part < parts; part++) {
+        const scan = solve(fen, stipulation, { options, share: { part, parts } });
+        assert.ok(scan.barren.every((place) => place % parts === part), `${stipulation} ${part}/${parts}`);
+        barren.push(...scan.barren);
+      }
+      passedOver += barren.length;
+      const last = solve(fen, stipulation, { options, passOver: barren });
+      assert.equal(last.text, whole.text, `${stipulation} in ${parts}`);
+      assert.equal(last.barren, undefined);
+    }
+  }
+  assert.ok(passedOver > 0);
+  const fen = 'k7/8/1K6/8/8/8/8/7R b - - 0 1';
+  for (const wrong of [{ share: null }, { share: { part: 2, parts: 2 } }, { share: { part: -1, parts: 2 } }, { passOver: 3 }, { passOver: [1.5] }]) {
+    assert.throws(() => solve(fen, 'h#2', wrong), TypeError, JSON.stringify(wrong));
+  }
+});
+
 test('solve: each option reaches the solver as its own', () => {
   const TWO = 'k7/8/1K6/8/8/8/8/7R w - - 0 1';
   const LEBECK = '8/8/8/2n5/2ppQ3/P1kp3R/b1PN4/1R1K1N2 w - - 0 1';
