@@ -4,8 +4,10 @@
 
 // Whether a mate can still come in the moves left, as far as the pieces' paths on an
 // empty board allow: the mated king must reach a square that the other side can attack,
-// and each square around it must be attacked or blocked by its own pieces in time. A
-// piece never needs fewer moves on the real board than on the empty one, so a mate this
+// and each square around it must be attacked or blocked by its own pieces in time. With
+// one or two moves left to the mating side, only one or two of its pieces move, each to a
+// square of its own, and the rest attack from where they stand. A piece never needs fewer
+// moves on the real board than on the empty one, nor attacks more there, so a mate this
 // rules out cannot come; what it lets through the search still plays.
 namespace piecefen::mateBound {
 

@@ -230,9 +230,12 @@ public:
               std::size_t& unlisted) {
         if (stopped() || (plies >= 2 && memory_.find(board, plies) == Memory::NO)) return;
         // The side to move at the end is mated; it has half the moves left, the other side the rest.
-        if (plies >= 4 && goal_ == Goal::mate) {
+        if (plies >= 2 && goal_ == Goal::mate) {
             const int mated = plies % 2 == 0 ? board.side : 1 - board.side;
-            if (!mateBound::possible(board, mated, plies - plies / 2, plies / 2)) return;
+            if (!mateBound::possible(board, mated, plies - plies / 2, plies / 2)) {
+                memory_.store(board, plies, false);
+                return;
+            }
         }
         const std::size_t before = found.size() + unlisted;
         MoveList moves;

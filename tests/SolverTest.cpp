@@ -128,6 +128,9 @@ TEST(Solver, TextAsComposersWriteIt) {
         {"8/k7/3KR3/6n1/8/8/8/8 w - - 0 1", "h#1.5", "1...Kc7 2.Ka8 Ra6#\n"},
         // Ebert's h#3 (Popeye's intell.inp) with the colours changed: White is mated, Black castles.
         {"r3k3/8/6p1/1RP5/1NK5/8/8/8 w q - 0 1", "h#3", "1.Kd5 O-O-O+ 2.Kc6 Re8 3.Nd5 Re6#\n"},
+        // The mated king castles, its rook blocking beside it (Popeye's castling.inp).
+        {"4k2r/5p2/7b/8/8/8/P7/R3K2R b KQk - 0 1", "h#2", "1.Bd2+ Kxd2 2.O-O Rag1#\n"},
+        {"r3k3/pb1N4/8/8/1K5B/8/8/8 b q - 0 1", "h#2", "1.a6 Bg3 2.O-O-O Nb6#\n"},
         // Series: numbered move by move, a shorter series first; the other side's last move
         // after a helpmate's series, and every reply after a selfmate's.
         {"k7/8/1K6/8/8/8/8/7R b - - 0 1", "ser-h#2", "1.Kb8 Rh8#\n1.Kb8 2.Ka8 Rh8#\n"},
