@@ -124,25 +124,16 @@ int reachMoves(int kind, int colour, int from, int to) {
     }
 }
 
-// The fewest moves for a piece to attack `to`; a piece on `to` has to move off it first.
-int attackMoves(int kind, int colour, int from, int to) {
-    switch (kind) {
-    case KNIGHT: return from == to ? 1 : knightMoves(from, to) - 1;
-    case KING: return from == to ? 1 : kingSteps(from, to) - 1;
-    case BISHOP: return !sameShade(from, to) ? FAR : from != to && sameDiagonal(from, to) ? 0 : 1;
-    case ROOK: return from != to && sameLine(from, to) ? 0 : 1;
-    case QUEEN: return from != to && (sameLine(from, to) || sameDiagonal(from, to)) ? 0 : 1;
-    default: {
-        // From a square diagonally behind `to`, or as the piece it promotes to.
-        int fewest = movesToPromote(colour, from);
-        const int behind = rowOf(to) + (colour == WHITE ? 1 : -1);
-        for (const int column : {columnOf(to) - 1, columnOf(to) + 1}) {
-            if (behind < 0 || behind > 7 || column < 0 || column > 7) continue;
-            fewest = std::min(fewest, pawnSteps(colour, from, behind * 8 + column));
-        }
-        return fewest;
+// The fewest moves for a pawn to attack `to`: from a square diagonally behind it, or as
+// the piece it promotes to.
+int pawnAttackMoves(int colour, int from, int to) {
+    int fewest = movesToPromote(colour, from);
+    const int behind = rowOf(to) + (colour == WHITE ? 1 : -1);
+    for (const int column : {columnOf(to) - 1, columnOf(to) + 1}) {
+        if (behind < 0 || behind > 7 || column < 0 || column > 7) continue;
+        fewest = std::min(fewest, pawnSteps(colour, from, behind * 8 + column));
     }
-    }
+    return fewest;
 }
 
 bool castles(const Board& board, int colour) {
@@ -360,7 +351,7 @@ bool possible(const Board& board, int mated, int matingMoves, int matedMoves) {
             default:
                 for (Squares squares = region & ~inTime; squares != 0; squares &= squares - 1) {
                     const int to = std::countr_zero(squares);
-                    if (attackMoves(kind, mating, from, to) <= matingMoves) inTime |= Squares{1} << to;
+                    if (pawnAttackMoves(mating, from, to) <= matingMoves) inTime |= Squares{1} << to;
                 }
             }
         }

@@ -23,8 +23,8 @@ TEST(PublishedSolutions, AsPopeyeSolvesThem) {
     for (const published::Problem& problem : published::problems()) {
         const auto readings = piecefen::readProblems(problem.text, problem.language);
         for (const published::Case& expected : problem.cases) {
-            // Five helpmates in four take this search ten seconds to a minute each: the
-            // benchmarks measure Moser's and Steudel's.
+            // Steudel's two helpstalemates in four take this search about a minute each:
+            // the benchmarks measure them.
             if (expected.skip || SLOWEST.contains(expected.fen)) continue;
             const piecefen::ProblemReading& reading = readings.at(expected.twin);
             // On two threads, as many as CI's machines have cores: the answer is one thread's.

@@ -387,6 +387,30 @@ private:
     bool mate_;
 };
 
+// Helpmates whose mates need what the search's cut must never rule out: a pawn's double
+// step (White's a2-a4; Black's b7-b5, a block), a pawn guarding where it stands, pieces
+// moving to block. Each position was found by making one part of the cut's reasoning too
+// strict and comparing; the count is every solution, listed or not.
+TEST(Solver, HelpmatesKeepEveryLine) {
+    constexpr struct {
+        const char* fen;
+        const char* stipulation;
+        std::size_t solutions;
+        const char* line;
+    } CASES[] = {
+        {"8/5QK1/1k6/4Pb2/7r/8/P7/8 b - - 0 1", "h#2", 2, "1.Ka5 a4 2.Rb4 Qa7#\n"},
+        {"8/p7/8/7R/4pB2/1K6/5qk1/8 w - - 0 1", "h#2", 2, "1.Ka4 a5 2.Rb5 Qa2#\n"},  // the colours changed
+        {"7K/1p1Q4/8/k2p4/8/8/P1P5/8 b - - 0 1", "h#2", 33, "1.d4 a3 2.b5 Qa7#\n"},
+        {"8/K6p/8/1B6/6nk/8/5P2/4N3 b - - 0 1", "h#2", 13, "1.h5 Bd7 2.Nf6 Nf3#\n"},
+        {"2R1r3/8/8/8/6K1/R7/8/7k b - - 0 1", "h#2", 143, "1.Rg8+ Kf3 2.Rg1 Rh8#\n"},
+    };
+    for (const auto& [fen, stipulation, solutions, line] : CASES) {
+        const Solving solving = piecefen::solve(fenOf(fen), stipulation);
+        EXPECT_EQ(solving.solutions.size() + solving.unlisted, solutions) << fen;
+        EXPECT_NE(piecefen::solutionText(solving).find(line), std::string::npos) << fen;
+    }
+}
+
 struct DifferentialCase {
     const char* stipulation;
     int pieces;
