@@ -40,7 +40,8 @@ before(async () => {
 after(() => server?.close());
 
 // A control by its accessible name and role.
-const find = (page, name, role) => page.waitForSelector(`::-p-aria([name="${name}"][role="${role}"])`, { timeout: 2000 });
+// Five seconds: Firefox's accessibility tree was seen to answer in over two on a loaded machine.
+const find = (page, name, role) => page.waitForSelector(`::-p-aria([name="${name}"][role="${role}"])`, { timeout: 5000 });
 const square = (page, label) => find(page, label, 'gridcell');
 const valueOf = async (page, name) => (await find(page, name, 'textbox')).evaluate((field) => field.value);
 const click = async (page, name, role = 'button') => (await find(page, name, role)).click();
